@@ -1,0 +1,22 @@
+#include "app/Globals.h"
+
+#include "app/AppState.h"
+#include "effects/Shot.h"
+#include "image/TextureManager.h"
+#include "platform/ErrorLog.h"
+#include "platform/GLWindow.h"
+#include "platform/InputDevices.h"
+#include "terrain/Landscape.h"
+#include "vehicle/Vehicle.h"
+
+// C++ orders construction only within one translation unit: keep these together.
+ErrorLog errorLog;
+GLWindow glWindow;
+TextureManager textureManager;
+AppState appState;
+Landscape landscape;
+Vehicle firstTank;
+Vehicle secondTank;
+Shot shot;
+
+InputDevices* inputDevices = nullptr;

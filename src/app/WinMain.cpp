@@ -1,0 +1,47 @@
+#include "app/WinMain.h"
+
+#include "app/AppState.h"
+#include "app/Frame.h"
+#include "app/Globals.h"
+#include "app/WindowProc.h"
+#include "platform/ErrorLog.h"
+#include "platform/GLWindow.h"
+#include "platform/InputDevices.h"
+
+int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*/,
+                int /*showCommand*/) {
+    errorLog.Open("error.out");
+    errorLog.Write("Zezivoze error log\n");
+
+    glWindow.SetFullscreen(appState.fullscreen);
+    glWindow.SetWindowProc(WindowProc);
+    appState.fineTerrain = 1;
+    glWindow.Create(640, 480, instance, "Zezivoze", appState.bitsPerPixel, nullptr);
+    glWindow.frameCallback = RenderFrame;
+
+    inputDevices = new InputDevices;
+
+    InitScene();
+    RunMessageLoop();
+    return 0;
+}
+
+void RunMessageLoop() {
+    try {
+        for (;;) {
+            TakenMessage taken;
+            if (PeekWindowMessage(taken)) {
+                if (taken.message == WM_QUIT)
+                    break;
+                if (taken.message != 0 && glWindow.windowProc != nullptr)
+                    glWindow.windowProc(taken.window != nullptr ? taken.window : glWindow.window,
+                                        taken.message, taken.wordParam, taken.longParam);
+            }
+            // The close handling deletes the input object: no frame after it.
+            if (inputDevices != nullptr)
+                glWindow.Frame();
+        }
+    } catch (...) {
+        errorLog.Fatal("Exception Occurred\n");
+    }
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Placeholder until its module lands.
+class TextureManager {};

@@ -1,0 +1,72 @@
+#include "platform/ErrorLog.h"
+
+#include "platform/BinaryFile.h"
+#include "platform/MessageBox.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+ErrorLog::ErrorLog()
+    : showErrorBox(0), showFatalBox(1), message{}, file(nullptr), exitHandler(nullptr) {}
+
+ErrorLog::~ErrorLog() {
+    Close();
+}
+
+bool ErrorLog::IsOpen() const {
+    return file != nullptr && file->stream != nullptr;
+}
+
+void ErrorLog::Open(const char* fileName) {
+    file = new BinaryFile;
+    file->Open(fileName, "w");
+    Write("Log file '%s' opened.\n", fileName);
+}
+
+void ErrorLog::Write(const char* format, ...) {
+    if (!IsOpen() || format == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args); // cuts what does not fit
+    va_end(args);
+    file->WriteString(message);
+    // Written through at once, so that a crash loses no line.
+    std::fflush(file->stream);
+    if (showErrorBox == 1)
+        ShowMessageBox("Error", message);
+}
+
+void ErrorLog::Fatal(const char* format, ...) {
+    if (format == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    if (IsOpen()) {
+        file->WriteString("FATAL ERROR: ");
+        file->WriteString(message);
+        std::fflush(file->stream);
+        if (showFatalBox == 1)
+            ShowMessageBox("FATAL ERROR", message);
+        // A close handled while the box was up may have closed the log already.
+        delete file;
+        file = nullptr;
+    } else {
+        // Without a log a fatal error still must not pass for success.
+        std::fprintf(stderr, "FATAL ERROR: %s", message);
+    }
+    if (exitHandler != nullptr)
+        exitHandler(1);
+    std::exit(1);
+}
+
+void ErrorLog::Close() {
+    Write("Log file closed\n");
+    if (file != nullptr) {
+        delete file;
+        file = nullptr;
+    }
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+// Placeholder until keyboard and mouse input lands.
+class InputDevices {
+  public:
+    void Release() {}
+};

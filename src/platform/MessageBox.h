@@ -1,0 +1,12 @@
+#pragma once
+
+// Every message box of the program goes through here, so that tests can take
+// the boxes instead of blocking on them.
+using MessageBoxSink = void (*)(const char* caption, const char* text);
+
+// Shows a modal box with one OK button and waits until it is closed. Without a
+// display the text goes to standard error instead.
+void ShowMessageBox(const char* caption, const char* text);
+
+// Routes every later box to sink (null restores the real boxes).
+void SetMessageBoxSink(MessageBoxSink sink);

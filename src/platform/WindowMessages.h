@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+struct SDL_Window;
+
+// The window messages the program handles, with the numbers the behaviour was
+// written for; SDL events are translated into these by the message loop.
+using WindowHandle = SDL_Window*;
+using WindowProcedure = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wordParam,
+                                     intptr_t longParam);
+
+enum WindowMessage : uint32_t {
+    WM_CREATE = 0x0001,
+    WM_DESTROY = 0x0002,
+    WM_SIZE = 0x0005,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+};
+
+// Queues a message for the loop (the platform's "post", not "send").
+void PostWindowMessage(WindowHandle window, uint32_t message);
+
+// Takes at most one pending event without waiting and translates it. Returns
+// false when the queue was empty; otherwise message is one of WindowMessage,
+// or 0 for an event the program leaves to the default handling.
+struct TakenMessage {
+    WindowHandle window;
+    uint32_t message;
+    uintptr_t wordParam;
+    intptr_t longParam;
+};
+bool PeekWindowMessage(TakenMessage& taken);

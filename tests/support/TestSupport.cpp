@@ -1,0 +1,145 @@
+#include "support/TestSupport.h"
+
+#include "app/Globals.h"
+#include "platform/ErrorLog.h"
+#include "platform/MessageBox.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir(bool enter) : entered(enter) {
+    std::string pattern = (fs::temp_directory_path() / "zezivoze-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    dir = pattern;
+    if (entered) {
+        previous = fs::current_path();
+        fs::current_path(dir);
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code error;
+    if (entered)
+        fs::current_path(previous, error);
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(dir, error);
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    fs::path p(path);
+    if (p.has_parent_path())
+        fs::create_directories(p.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+GLTestContext::GLTestContext(int width_, int height_)
+    : width(width_), height(height_), window(nullptr), context(nullptr) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_Window* w = SDL_CreateWindow("zezivoze test", 0, 0, width, height,
+                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (w == nullptr)
+        return;
+    window = w;
+    context = SDL_GL_CreateContext(w);
+    if (context != nullptr)
+        SDL_GL_MakeCurrent(w, context);
+    glViewport(0, 0, width, height);
+}
+
+GLTestContext::~GLTestContext() {
+    if (context != nullptr) {
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window), nullptr);
+        SDL_GL_DeleteContext(context);
+    }
+    if (window != nullptr)
+        SDL_DestroyWindow(static_cast<SDL_Window*>(window));
+}
+
+void GLTestContext::ReadPixel(int x, int y, uint8_t rgb[3]) const {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}
+
+std::vector<uint8_t> GLTestContext::ReadPixels() const {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+namespace {
+std::vector<MessageBoxRecorder::Box> recordedBoxes;
+void RecordBox(const char* caption, const char* text) {
+    recordedBoxes.push_back({caption ? caption : "", text ? text : ""});
+}
+} // namespace
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    recordedBoxes.clear();
+    SetMessageBoxSink(RecordBox);
+}
+MessageBoxRecorder::~MessageBoxRecorder() {
+    SetMessageBoxSink(nullptr);
+}
+const std::vector<MessageBoxRecorder::Box>& MessageBoxRecorder::boxes() const {
+    return recordedBoxes;
+}
+void MessageBoxRecorder::clear() {
+    recordedBoxes.clear();
+}
+
+LogCapture::LogCapture() : file(dir.File("error.out")) {
+    if (errorLog.file != nullptr)
+        errorLog.Close();
+    errorLog.Open(file.c_str());
+}
+
+LogCapture::~LogCapture() {
+    if (errorLog.file != nullptr)
+        errorLog.Close();
+}
+
+std::string LogCapture::Finish() {
+    if (errorLog.file != nullptr)
+        errorLog.Close();
+    return ReadFileText(file);
+}
+
+std::string LogCapture::Contents() const {
+    return ReadFileText(file);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Shared helpers for the tests: real files in a scratch folder, a real OpenGL
+// context under the X server, message boxes recorded instead of shown, and the
+// global log opened on a file of the test's own.
+
+// A fresh folder that is removed again at the end; optionally the working
+// directory while it lives (the program reads its files relative to it).
+class TempDir {
+  public:
+    explicit TempDir(bool enter = false);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return dir; }
+    std::string File(const std::string& name) const { return (dir / name).string(); }
+
+  private:
+    std::filesystem::path dir;
+    std::filesystem::path previous;
+    bool entered;
+};
+
+std::string ReadFileText(const std::string& path);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteFileText(const std::string& path, const std::string& text);
+
+// A hidden 640 x 480 window with a current OpenGL context (compatibility
+// profile, double buffered, 16-bit depth), for tests that draw or upload.
+class GLTestContext {
+  public:
+    GLTestContext(int width = 640, int height = 480);
+    ~GLTestContext();
+    GLTestContext(const GLTestContext&) = delete;
+    GLTestContext& operator=(const GLTestContext&) = delete;
+    bool ok() const { return context != nullptr; }
+    // RGB of the pixel at (x, y), y counted from the bottom as in OpenGL.
+    void ReadPixel(int x, int y, uint8_t rgb[3]) const;
+    std::vector<uint8_t> ReadPixels() const; // whole back buffer, RGB, bottom row first
+    int width;
+    int height;
+
+  private:
+    void* window;
+    void* context;
+};
+
+// Takes every message box while it lives.
+class MessageBoxRecorder {
+  public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    struct Box {
+        std::string caption;
+        std::string text;
+    };
+    const std::vector<Box>& boxes() const;
+    void clear();
+};
+
+// Opens the global log on a file in its own scratch folder and closes it again.
+class LogCapture {
+  public:
+    LogCapture();
+    ~LogCapture();
+    // Closes the log (if still open) and returns what the file holds.
+    std::string Finish();
+    // What the file holds so far (the log writes through at once).
+    std::string Contents() const;
+    std::string path() const { return file; }
+
+  private:
+    TempDir dir;
+    std::string file;
+};
