@@ -1,4 +1,4 @@
 #pragma once
 
-// Placeholder until its module lands.
+// Placeholder until the shot lands.
 class Shot {};

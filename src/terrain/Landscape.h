@@ -1,4 +1,29 @@
 #pragma once
 
-// Placeholder until its module lands.
-class Landscape {};
+#include "terrain/TerrainNode.h"
+
+#include <cstdint>
+
+// The program's single terrain: height map, quadtree (the landscape is its root
+// node), terrain texture tiles and water plane.
+class Landscape : public TerrainNode {
+  public:
+    Landscape();
+    ~Landscape();
+
+    void Load(const char* fileName);
+    void Unload();
+    // Bilinear height (0 to 255) at map coordinates; 0 outside the map.
+    float HeightAt(float u, float v) const;
+    void SampleVertex(float u, float v, Vector4& vertex, float* texCoord = nullptr) const;
+    // World (x, z) to map (u, v) in place, using the global landscape's size.
+    static void WorldToMap(float& x, float& z);
+    void Draw(); // terrain leaves, then water
+
+    uint8_t* heightMap;
+    int32_t tiles[64];
+    int32_t width;
+    int32_t height;
+    unsigned char loaded;
+    int32_t tileSize;
+};

@@ -1,4 +1,51 @@
 #pragma once
 
-// Placeholder until its module lands.
-class Vehicle {};
+#include "math/Vector4.h"
+#include "model/Model.h"
+
+// A node of a vehicle's ground-triangle list; the list ends with one empty node
+// whose next is null.
+struct GroundTriangle {
+    Vector4 p0;
+    Vector4 p1;
+    Vector4 p2;
+    GroundTriangle* next = nullptr;
+};
+
+// One tank: hull, turret and barrel models, its position and heading, and the
+// state of its motion over the terrain. Positions are in vehicle units (9 world units).
+class Vehicle {
+  public:
+    Vehicle();
+    ~Vehicle();
+    Vehicle(const Vehicle&) = delete;
+    Vehicle& operator=(const Vehicle&) = delete;
+
+    void Load();
+    void Release();
+    void Draw();
+    void SetPosition(float x, float y, float z);
+    void Rotate(float x, float y, float z);
+    void Steer(bool left);
+    void Accelerate(bool forward);
+    void UpdateGeometry();
+    void UpdateMuzzle();
+    void Update(float elapsedMs);
+    bool FindGround();
+    void AddGroundTriangle(const Vector4& p0, const Vector4& p1, const Vector4& p2);
+
+    unsigned char loaded;
+    Model body;
+    Model turret;
+    Model barrel;
+    Vector4 boxCorners[8];
+    Vector4 boxCentre;
+    Vector4 boxSize; // full edge lengths of the world box
+    GroundTriangle* groundTriangles;
+    Vector4 scale;
+    Vector4 motion;
+    Vector4 thrust;
+    float fallSpeed;
+    Vector4 muzzlePoint;
+    Vector4 shotVelocity;
+};

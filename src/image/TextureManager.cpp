@@ -1,0 +1,4 @@
+#include "image/TextureManager.h"
+
+// Placeholder until the texture manager lands.
+TextureManager::~TextureManager() {}
