@@ -48,4 +48,11 @@ class Vehicle {
     float fallSpeed;
     Vector4 muzzlePoint;
     Vector4 shotVelocity;
+
+    // Nodes of earlier steps kept for reuse, so that a steady state of the
+    // ground search allocates nothing.
+    GroundTriangle* spareTriangles;
+
+  private:
+    GroundTriangle* NewEndNode();
 };
