@@ -35,4 +35,8 @@ class TextureManager {
     TextureEntry* slots = nullptr;
     int32_t capacity = 0;
     int32_t count = 0;
+
+  private:
+    bool BeginLoad();
+    int32_t FinishLoad();
 };

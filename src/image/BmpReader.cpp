@@ -1,0 +1,100 @@
+#include "image/BmpReader.h"
+
+#include "app/Globals.h"
+#include "platform/BinaryFile.h"
+#include "platform/ErrorLog.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+// Far above any height map; keeps a damaged header from asking for gigabytes.
+constexpr int64_t kMaxSide = 16384;
+constexpr int64_t kMaxPixelBytes = 256ll << 20;
+
+int64_t FileLength(std::FILE* stream) {
+    if (stream == nullptr)
+        return 0;
+    long here = std::ftell(stream);
+    std::fseek(stream, 0, SEEK_END);
+    long length = std::ftell(stream);
+    std::fseek(stream, here, SEEK_SET);
+    return length < 0 ? 0 : length;
+}
+} // namespace
+
+BmpReader::BmpReader()
+    : width(-1), height(-1), pixels(nullptr), file(nullptr), id{0, 0}, fileSize(0), reserved(0),
+      dataOffset(0), infoSize(0), headerWidth(0), headerHeight(0), planes(0), bitsPerPixel(0),
+      compression(0), imageSize(0), xPixelsPerMetre(0), yPixelsPerMetre(0), coloursUsed(0) {}
+
+BmpReader::~BmpReader() {
+    delete file;
+    delete[] pixels;
+}
+
+void BmpReader::Load(const char* fileName) {
+    delete file;
+    delete[] pixels;
+    pixels = nullptr;
+    file = new BinaryFile;
+    file->Open(fileName, "rb");
+
+    // A file that could not be opened reads nothing here and so fails the id check.
+    id[0] = id[1] = 0;
+    file->ReadBlock(2, id);
+    file->ReadInt32s(1, &fileSize);
+    file->ReadInt32s(1, &reserved);
+    file->ReadInt32s(1, &dataOffset);
+    file->ReadInt32s(1, &infoSize);
+    if (id[0] != 'B' || id[1] != 'M') {
+        errorLog.Fatal("m_bmp FILE ERROR: Incorrect id\n");
+        return;
+    }
+    file->ReadInt32s(1, &headerWidth);
+    file->ReadInt32s(1, &headerHeight);
+    file->ReadInt16s(1, &planes);
+    file->ReadInt16s(1, &bitsPerPixel);
+    file->ReadInt32s(1, &compression);
+    file->ReadInt32s(1, &imageSize);
+    file->ReadInt32s(1, &xPixelsPerMetre);
+    file->ReadInt32s(1, &yPixelsPerMetre);
+    file->ReadInt32s(1, &coloursUsed);
+    width = static_cast<int32_t>(headerWidth);
+    height = static_cast<int32_t>(headerHeight);
+
+    errorLog.Write("BMP File '%s' opened (%i,%i,%i)\n", fileName, width, height, bitsPerPixel);
+    file->Seek(static_cast<int32_t>(dataOffset), SEEK_SET);
+    if (bitsPerPixel != 24) {
+        errorLog.Fatal("BMP FILE ERROR: Not 24 bpp, %i instead\n", bitsPerPixel);
+        return;
+    }
+
+    // A negative height marks rows stored top-down: they are read in place.
+    const bool topDown = height < 0;
+    const int64_t rows = topDown ? -static_cast<int64_t>(height) : height;
+    const int64_t rowBytes = static_cast<int64_t>(width) * 3;
+    const int64_t stride = (rowBytes + 3) & ~int64_t{3};
+    if (width < 0 || width > kMaxSide || rows > kMaxSide || rowBytes * rows > kMaxPixelBytes) {
+        errorLog.Fatal("BMP FILE ERROR: Unusable picture size %i x %i\n", width, height);
+        return;
+    }
+    // Rows are padded to 4 bytes in the file; the size field may be 0 or wrong.
+    imageSize = static_cast<uint32_t>(stride * rows);
+    if (static_cast<int64_t>(dataOffset) + stride * rows > FileLength(file->stream)) {
+        errorLog.Fatal("BMP FILE ERROR: Pixel data does not fit the file\n");
+        return;
+    }
+    height = static_cast<int32_t>(rows);
+
+    // Stored packed, first row in memory = top row of the picture.
+    pixels = new uint8_t[static_cast<size_t>(rowBytes * rows) + 1]();
+    for (int64_t r = 0; r < rows; ++r) {
+        int64_t target = topDown ? r : rows - 1 - r;
+        if (rowBytes > 0)
+            file->ReadBlock(static_cast<uint32_t>(rowBytes), pixels + target * rowBytes);
+        if (stride > rowBytes)
+            file->Seek(static_cast<int32_t>(stride - rowBytes), SEEK_CUR);
+    }
+    file->Close();
+}
