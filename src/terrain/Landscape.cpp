@@ -1,7 +1,46 @@
 #include "terrain/Landscape.h"
 
-// Placeholder until the terrain lands.
-TerrainNode::TerrainNode() : texCoords{}, x0(0), z0(0), size(0), children{} {}
-TerrainNode::~TerrainNode() {}
-Landscape::Landscape() : heightMap(nullptr), tiles{}, width(0), height(0), loaded(0), tileSize(0) {}
-Landscape::~Landscape() {}
+#include "app/Globals.h"
+
+Landscape::Landscape()
+    : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0) {
+    for (int32_t& tile : tiles)
+        tile = -1;
+}
+
+Landscape::~Landscape() {
+    Unload();
+}
+
+void Landscape::Unload() {
+    if (loaded != 1)
+        return;
+    delete[] heightMap;
+    heightMap = nullptr;
+    FreeChildren();
+    loaded = 0;
+}
+
+float Landscape::HeightAt(float u, float v) const {
+    return SampleHeight(Field(), LocateSample(width, u), LocateSample(height, v));
+}
+
+void Landscape::SampleVertex(float u, float v, Vector4& vertex, float* texCoord) const {
+    const SamplePosition x = LocateSample(width, u), z = LocateSample(height, v);
+    vertex.x = x.f / 0.01f;
+    vertex.z = z.f / 0.01f;
+    vertex.y = SampleHeight(Field(), x, z);
+    // One texture repeat every 32 height-map cells.
+    if (texCoord != nullptr && x.inside && z.inside) {
+        texCoord[0] = x.f * 0.03125f;
+        texCoord[1] = z.f * 0.03125f;
+    }
+}
+
+// The inverse of the sample-to-world scale only: the 0.952381 of the map
+// coordinates is not undone, so callers sample where the drawn terrain shows
+// x * 0.952381.
+void Landscape::WorldToMap(float& x, float& z) {
+    x = static_cast<float>(0.01 * x / landscape.width);
+    z = static_cast<float>(0.01 * z / landscape.height);
+}

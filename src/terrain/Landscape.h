@@ -1,5 +1,6 @@
 #pragma once
 
+#include "terrain/HeightField.h"
 #include "terrain/TerrainNode.h"
 
 #include <cstdint>
@@ -20,8 +21,15 @@ class Landscape : public TerrainNode {
     static void WorldToMap(float& x, float& z);
     void Draw(); // terrain leaves, then water
 
+    // Reads the height map alone (no window needed); Load's first steps.
+    void LoadHeightMap(const char* fileName);
+    // Makes the terrain texture tiles of side tileSize, from the cache when it
+    // matches, else by blending (with the loading screen) and writing the cache.
+    void BuildTextures(int32_t tileSize);
+    HeightField Field() const { return HeightField{heightMap, width, height}; }
+
     uint8_t* heightMap;
-    int32_t tiles[64];
+    int32_t tiles[64]; // -1 until a tile has a slot; kept over Unload for reuse
     int32_t width;
     int32_t height;
     unsigned char loaded;

@@ -28,4 +28,5 @@ class TerrainNode {
     Vector4 boxCentre;
     Vector4 boxHalf;
     TerrainNode* children[4];
+    Landscape* owner; // the landscape it was built over: size and tiles for drawing
 };

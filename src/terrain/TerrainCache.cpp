@@ -1,0 +1,55 @@
+#include "terrain/TerrainCache.h"
+
+#include "platform/BinaryFile.h"
+#include "terrain/TerrainBlend.h"
+
+#include <cstdio>
+#include <string>
+
+TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
+                                    uint8_t* tiles) {
+    if (!ValidTileSize(tileSize))
+        return TerrainCacheResult::Mismatch;
+    const int32_t tilesPerSide = kTerrainTexels / tileSize;
+    BinaryFile file;
+    file.Open(fileName, "rb");
+    if (file.stream == nullptr)
+        return TerrainCacheResult::Missing;
+    int32_t rows = 0, columns = 0;
+    file.ReadInt32s(1, &rows);
+    file.ReadInt32s(1, &columns);
+    if (rows != tilesPerSide || columns != tilesPerSide)
+        return TerrainCacheResult::Mismatch;
+    unsigned char stored[4];
+    if (file.ReadBlock(uint32_t(kTerrainBytes), tiles) != 1 || file.ReadBlock(4, stored) != 1)
+        return TerrainCacheResult::Mismatch; // ends early
+    unsigned char extra;
+    if (file.ReadBlock(1, &extra) == 1)
+        return TerrainCacheResult::Mismatch; // longer than a cache of this size
+    const uint32_t value = uint32_t(stored[0]) | uint32_t(stored[1]) << 8 |
+                           uint32_t(stored[2]) << 16 | uint32_t(stored[3]) << 24;
+    return value == check ? TerrainCacheResult::Used : TerrainCacheResult::Mismatch;
+}
+
+bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
+                       const uint8_t* tiles) {
+    if (!ValidTileSize(tileSize))
+        return false;
+    const int32_t tilesPerSide = kTerrainTexels / tileSize;
+    const std::string temporary = std::string(fileName) + ".tmp";
+    BinaryFile file;
+    file.Open(temporary.c_str(), "wb");
+    if (file.stream == nullptr)
+        return false;
+    file.WriteInt32s(1, &tilesPerSide);
+    file.WriteInt32s(1, &tilesPerSide);
+    bool written = file.WriteBlock(uint32_t(kTerrainBytes), tiles) == 1;
+    file.WriteInt32s(1, &check);
+    written = written && std::fflush(file.stream) == 0 && !std::ferror(file.stream);
+    file.Close();
+    if (!written || std::rename(temporary.c_str(), fileName) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// The terrain texture cache: tile rows and tiles per row (both N) as 32-bit
+// integers, the N x N tiles as written by BlendTerrainTiles, then the 32-bit check
+// value of the inputs they were made from. Little-endian throughout.
+
+inline constexpr const char* kTerrainCacheFile = "textures/landscpf.dat";
+
+// What a look at the cache found.
+enum class TerrainCacheResult {
+    Used,     // whole and matching: tiles holds it
+    Missing,  // could not be opened
+    Mismatch, // another tile count, another check value, or not whole
+};
+
+// Reads the cache for tileSize into tiles (kTerrainBytes) when it is whole and was
+// made from inputs with this check value. tiles may be overwritten either way.
+TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
+                                    uint8_t* tiles);
+
+// Writes the cache through a temporary file beside it, renamed over the old one
+// only once complete. False, with the old file left as it was, when that fails.
+bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
+                       const uint8_t* tiles);
