@@ -17,10 +17,10 @@ struct HeightField {
 
 // Where one map coordinate falls between the samples of one axis.
 struct SamplePosition {
-    float f;      // sample coordinate
-    int32_t i;    // the sample at or below f
-    float frac;   // f - i
-    bool inside;  // samples i and i + 1 both exist
+    float f;     // sample coordinate
+    int32_t i;   // the sample at or below f
+    float frac;  // f - i
+    bool inside; // samples i and i + 1 both exist
 };
 
 inline SamplePosition LocateSample(int32_t count, float u) {
@@ -35,9 +35,11 @@ inline SamplePosition LocateSample(int32_t count, float u) {
     return p;
 }
 
-inline float Bilerp(float a, float b, float h00, float h01, float h10, float h11) {
-    return (1.0f - a) * (1.0f - b) * h00 + (1.0f - a) * b * h01 + a * (1.0f - b) * h10 +
-           a * b * h11;
+// Weighted in double precision and rounded once, so that equal samples give
+// exactly their own height (a flat map gives flat patches).
+inline float Bilerp(double a, double b, double h00, double h01, double h10, double h11) {
+    return static_cast<float>((1.0 - a) * (1.0 - b) * h00 + (1.0 - a) * b * h01 +
+                              a * (1.0 - b) * h10 + a * b * h11);
 }
 
 // Bilinear height between the four samples around the point; 0 where they do

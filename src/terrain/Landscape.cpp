@@ -2,8 +2,7 @@
 
 #include "app/Globals.h"
 
-Landscape::Landscape()
-    : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0) {
+Landscape::Landscape() : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0) {
     for (int32_t& tile : tiles)
         tile = -1;
 }

@@ -6,21 +6,7 @@
 #include "terrain/Landscape.h"
 
 #include <GL/gl.h>
-#include <algorithm>
 #include <cmath>
-
-namespace {
-// Tile row or column under a map coordinate; a coordinate off the texture is
-// held to the nearest tile rather than indexing outside the tile table.
-int32_t TileIndex(float coordinate, int32_t tileSize, int32_t tilesPerSide) {
-    if (!(coordinate >= 0.0f))
-        return 0;
-    const float scaled = coordinate * 1024.0f / static_cast<float>(tileSize);
-    if (scaled >= static_cast<float>(tilesPerSide))
-        return tilesPerSide - 1;
-    return static_cast<int32_t>(scaled);
-}
-} // namespace
 
 void TerrainNode::Draw() {
     if (children[0] != nullptr) {
@@ -32,18 +18,11 @@ void TerrainNode::Draw() {
     if (owner == nullptr)
         return;
 
-    // The tile is chosen from the first corner, with the map scale applied twice,
-    // so the tiles do not divide the leaves evenly.
-    const Landscape& land = *owner;
-    const float a = vertices[1].x * 0.01f / static_cast<float>(land.width) * kMapToSample;
-    const float b = vertices[1].z * 0.01f / static_cast<float>(land.height) * kMapToSample;
+    float a, b;
+    TileCoordinates(a, b);
     if (a < 0.0f || a > 1.0f || std::isnan(a))
-        errorLog.Write("Error: %d\n", static_cast<int>(x0 * 1024.0f));
-    const int32_t tileSize = land.tileSize > 0 ? land.tileSize : 1024;
-    const int32_t tilesPerSide = std::max(1024 / tileSize, 1);
-    const int32_t row = TileIndex(b, tileSize, tilesPerSide);
-    const int32_t column = TileIndex(a, tileSize, tilesPerSide);
-    textureManager.Bind(land.tiles[row * tilesPerSide + column]);
+        errorLog.Write("Error: %d\n", static_cast<int>(x0 * 1024.0f)); // the leaf's texel column
+    textureManager.Bind(owner->tiles[TileIndex()]);
 
     glBegin(GL_TRIANGLE_FAN);
     for (int i = 0; i < 6; ++i) {

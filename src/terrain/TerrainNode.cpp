@@ -7,8 +7,20 @@
 #include <algorithm>
 #include <cmath>
 
-TerrainNode::TerrainNode()
-    : texCoords{}, x0(0), z0(0), size(0), children{}, owner(nullptr) {}
+namespace {
+// Tile row or column under a texture coordinate; one off the texture is held to
+// the nearest tile rather than index outside the tile table.
+int32_t TileAlong(float coordinate, int32_t tileSize, int32_t tilesPerSide) {
+    if (!(coordinate >= 0.0f))
+        return 0;
+    const float scaled = coordinate * 1024.0f / static_cast<float>(tileSize);
+    if (scaled >= static_cast<float>(tilesPerSide))
+        return tilesPerSide - 1;
+    return static_cast<int32_t>(scaled);
+}
+} // namespace
+
+TerrainNode::TerrainNode() : texCoords{}, x0(0), z0(0), size(0), children{}, owner(nullptr) {}
 
 TerrainNode::~TerrainNode() {
     FreeChildren();
@@ -23,11 +35,8 @@ void TerrainNode::Build(float x0_, float z0_, float size_, Landscape& landscape)
     size = size_;
     owner = &landscape;
 
-    const float points[5][2] = {{x0 + half, z0 + half},
-                                {x0, z0},
-                                {x0 + size, z0},
-                                {x0 + size, z0 + size},
-                                {x0, z0 + size}};
+    const float points[5][2] = {
+        {x0 + half, z0 + half}, {x0, z0}, {x0 + size, z0}, {x0 + size, z0 + size}, {x0, z0 + size}};
     for (int i = 0; i < 5; ++i)
         landscape.SampleVertex(points[i][0], points[i][1], vertices[i], texCoords[i]);
 
@@ -44,7 +53,8 @@ void TerrainNode::Build(float x0_, float z0_, float size_, Landscape& landscape)
 
     if (size < minimumSize)
         return;
-    const float corners[4][2] = {{x0, z0}, {x0 + half, z0}, {x0 + half, z0 + half}, {x0, z0 + half}};
+    const float corners[4][2] = {
+        {x0, z0}, {x0 + half, z0}, {x0 + half, z0 + half}, {x0, z0 + half}};
     for (int i = 0; i < 4; ++i) {
         children[i] = new TerrainNode;
         children[i]->Build(corners[i][0], corners[i][1], half, landscape);
@@ -59,4 +69,23 @@ void TerrainNode::FreeChildren() {
         delete child;
         child = nullptr;
     }
+}
+
+void TerrainNode::TileCoordinates(float& a, float& b) const {
+    a = b = 0.0f;
+    if (owner == nullptr)
+        return;
+    a = vertices[1].x * 0.01f / static_cast<float>(owner->width) * kMapToSample;
+    b = vertices[1].z * 0.01f / static_cast<float>(owner->height) * kMapToSample;
+}
+
+int32_t TerrainNode::TileIndex() const {
+    if (owner == nullptr)
+        return 0;
+    float a, b;
+    TileCoordinates(a, b);
+    const int32_t tileSize = owner->tileSize > 0 ? owner->tileSize : 1024;
+    const int32_t tilesPerSide = std::max(1024 / tileSize, 1);
+    return TileAlong(b, tileSize, tilesPerSide) * tilesPerSide +
+           TileAlong(a, tileSize, tilesPerSide);
 }

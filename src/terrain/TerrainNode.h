@@ -2,6 +2,8 @@
 
 #include "math/Vector4.h"
 
+#include <cstdint>
+
 class Landscape;
 class Vehicle;
 
@@ -19,6 +21,11 @@ class TerrainNode {
     // Hands the triangles of every leaf whose box touches the vehicle's box to
     // Vehicle::AddGroundTriangle, depth first; true if any leaf was touched.
     bool CollectContacts(Vehicle& vehicle);
+    // Where the leaf's first corner lies on the terrain texture (0 to 1 inside);
+    // the map scale is applied twice, so the tiles do not divide the leaves evenly.
+    void TileCoordinates(float& a, float& b) const;
+    // Index into the landscape's tiles of the tile this leaf is drawn with.
+    int32_t TileIndex() const;
 
     Vector4 vertices[5]; // [0] centre, then the corners (x0,z0), (x0+s,z0), (x0+s,z0+s), (x0,z0+s)
     float texCoords[5][2];

@@ -25,11 +25,10 @@ const uint8_t* SourcePixels(const char* name) {
 // terrain never fills the texture table. Otherwise the tile takes the next slot.
 int32_t UploadTile(int32_t previous, const char* name, const uint8_t* pixels, int32_t size) {
     TextureManager& manager = textureManager;
-    const bool reusable = previous >= 0 && previous < manager.count &&
-                          manager.slots[previous].loaded == 1 &&
-                          manager.slots[previous].image != nullptr &&
-                          manager.slots[previous].name != nullptr &&
-                          std::strcmp(manager.slots[previous].name, name) == 0;
+    const bool reusable =
+        previous >= 0 && previous < manager.count && manager.slots[previous].loaded == 1 &&
+        manager.slots[previous].image != nullptr && manager.slots[previous].name != nullptr &&
+        std::strcmp(manager.slots[previous].name, name) == 0;
     if (!reusable)
         return manager.LoadFromMemory(name, pixels, int16_t(size), int16_t(size));
 
@@ -90,8 +89,8 @@ void Landscape::BuildTextures(int32_t size) {
     const int32_t tileCount = (kTerrainTexels / size) * (kTerrainTexels / size);
     const size_t tileBytes = size_t(size) * size * 3;
     for (int32_t i = 0; i < tileCount; ++i)
-        tiles[i] = UploadTile(tiles[i], std::to_string(i).c_str(), buffer.get() + i * tileBytes,
-                              size);
+        tiles[i] =
+            UploadTile(tiles[i], std::to_string(i).c_str(), buffer.get() + i * tileBytes, size);
 
     if (cache != TerrainCacheResult::Used &&
         !WriteTerrainCache(kTerrainCacheFile, size, check, buffer.get()))
