@@ -1,0 +1,131 @@
+#include "model/ModelWriter.h"
+
+#include "model/SectionFile.h"
+#include "platform/BinaryFile.h"
+
+#include <cstring>
+
+namespace {
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+void PutFloat(std::vector<uint8_t>& out, float value) {
+    uint32_t word;
+    std::memcpy(&word, &value, sizeof word);
+    Put32(out, word);
+}
+
+void PutText(std::vector<uint8_t>& out, const std::string& text) {
+    Put16(out, static_cast<uint32_t>(text.size()));
+    out.insert(out.end(), text.begin(), text.end());
+}
+} // namespace
+
+uint16_t ModelWriter::AddVertex(float x, float y, float z) {
+    std::vector<float>& frame = frames.at(0);
+    frame.insert(frame.end(), {x, y, z});
+    return static_cast<uint16_t>(frame.size() / 3 - 1);
+}
+
+void ModelWriter::AddQuad(const std::string& texturePath, const float corners[4][3],
+                          const float uv[8]) {
+    Face face;
+    for (int k = 0; k < 4; ++k)
+        face.index[k] = AddVertex(corners[k][0], corners[k][1], corners[k][2]);
+    std::memcpy(face.uv, uv, sizeof face.uv);
+    faces.push_back(face);
+    textures.push_back(texturePath);
+}
+
+void ModelWriter::AddMount(const std::string& name, float x, float y, float z) {
+    mounts.push_back({name, {x, y, z}});
+    withMounts = true;
+}
+
+std::vector<ModelSection> ModelWriter::Sections() const {
+    std::vector<ModelSection> sections;
+
+    ModelSection textureList{kSectionTextures, {}};
+    Put16(textureList.bytes, static_cast<uint32_t>(textures.size()));
+    for (const std::string& path : textures)
+        PutText(textureList.bytes, path);
+    sections.push_back(std::move(textureList));
+
+    ModelSection faceList{kSectionFaces, {}};
+    Put16(faceList.bytes, static_cast<uint32_t>(faces.size()));
+    for (const Face& face : faces) {
+        for (int k = 0; k < 4; ++k) {
+            Put16(faceList.bytes, face.index[k]);
+            PutFloat(faceList.bytes, face.uv[2 * k]);
+            PutFloat(faceList.bytes, face.uv[2 * k + 1]);
+        }
+        faceList.bytes.insert(faceList.bytes.end(), 18, 0); // fields the loader skips
+    }
+    sections.push_back(std::move(faceList));
+
+    ModelSection frameList{kSectionFrames, {}};
+    const size_t vertexCount = frames.empty() ? 0 : frames[0].size() / 3;
+    Put16(frameList.bytes, static_cast<uint32_t>(vertexCount));
+    Put16(frameList.bytes, 0);
+    PutText(frameList.bytes, frameName);
+    Put16(frameList.bytes, static_cast<uint32_t>(frames.size()));
+    for (const std::vector<float>& frame : frames)
+        for (size_t v = 0; v < vertexCount; ++v) {
+            for (int axis = 0; axis < 3; ++axis)
+                PutFloat(frameList.bytes, 3 * v + axis < frame.size() ? frame[3 * v + axis] : 0);
+            frameList.bytes.insert(frameList.bytes.end(), 12, 0);
+        }
+    sections.push_back(std::move(frameList));
+
+    if (withMounts || !mounts.empty()) {
+        const int nameLength = static_cast<int>(std::strlen(kMountsSectionName));
+        ModelSection mountList{SectionHash(kMountsSectionName, nameLength), {}};
+        Put16(mountList.bytes, static_cast<uint32_t>(mounts.size()));
+        for (const Mount& mount : mounts) {
+            PutText(mountList.bytes, mount.name);
+            for (float value : mount.position)
+                PutFloat(mountList.bytes, value);
+        }
+        sections.push_back(std::move(mountList));
+    }
+    return sections;
+}
+
+std::vector<uint8_t> ModelWriter::Container(const std::vector<ModelSection>& sections,
+                                            std::vector<uint32_t>* offsets) {
+    std::vector<uint8_t> out;
+    Put32(out, FileId());
+    Put32(out, static_cast<uint32_t>(sections.size()));
+    uint32_t offset = 8 + 8 * static_cast<uint32_t>(sections.size());
+    if (offsets != nullptr)
+        offsets->clear();
+    for (const ModelSection& section : sections) {
+        Put32(out, section.key);
+        Put32(out, offset);
+        if (offsets != nullptr)
+            offsets->push_back(offset);
+        offset += static_cast<uint32_t>(section.bytes.size());
+    }
+    for (const ModelSection& section : sections)
+        out.insert(out.end(), section.bytes.begin(), section.bytes.end());
+    return out;
+}
+
+bool ModelWriter::Write(const char* fileName) const {
+    const std::vector<uint8_t> bytes = Bytes();
+    BinaryFile file;
+    file.Open(fileName, "wb");
+    if (file.stream == nullptr)
+        return false;
+    const bool written = file.WriteBlock(static_cast<uint32_t>(bytes.size()), bytes.data()) == 1;
+    const bool closed = std::fflush(file.stream) == 0;
+    file.Close();
+    return written && closed;
+}
