@@ -3,6 +3,8 @@
 #include "math/Vector4.h"
 #include "model/Model.h"
 
+struct Matrix4;
+
 // A node of a vehicle's ground-triangle list; the list ends with one empty node
 // whose next is null.
 struct GroundTriangle {
@@ -30,9 +32,16 @@ class Vehicle {
     void Accelerate(bool forward);
     void UpdateGeometry();
     void UpdateMuzzle();
+    // The muzzle from the hull's world matrix and its three rotations.
+    void UpdateMuzzle(const Matrix4& world, const Matrix4& rx, const Matrix4& ry,
+                      const Matrix4& rz);
     void Update(float elapsedMs);
     bool FindGround();
     void AddGroundTriangle(const Vector4& p0, const Vector4& p1, const Vector4& p2);
+    // The parts of FindGround around the terrain's search: the list emptied to
+    // its end node, and the hull set on the last triangle in reach.
+    void EmptyGroundTriangles();
+    bool RestOnGroundTriangles();
 
     unsigned char loaded;
     Model body;
@@ -55,4 +64,5 @@ class Vehicle {
 
   private:
     GroundTriangle* NewEndNode();
+    void HullMatrices(Matrix4& world, Matrix4& rx, Matrix4& ry, Matrix4& rz) const;
 };
