@@ -9,6 +9,7 @@ Landscape::Landscape() : heightMap(nullptr), width(0), height(0), loaded(0), til
 
 Landscape::~Landscape() {
     Unload();
+    delete[] heightMap; // read without a full load (the data tool)
 }
 
 void Landscape::Unload() {
