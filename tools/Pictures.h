@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Canvas.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The painters of the default pictures. Terrain sources repeat seamlessly
+// (the terrain tiles them every 256 texels).
+Canvas PaintGrass();     // low ground: grass and earth, 256 x 256
+Canvas PaintRock();      // middle ground, 256 x 256
+Canvas PaintSnow();      // high ground, 256 x 256
+Canvas PaintStar();      // a soft round spark on black
+Canvas PaintTrail();     // a soft ribbon: bright along the middle rows
+Canvas PaintWater();     // water, stretched once over the whole map
+Canvas PaintInfoPanel(); // the program's name and controls, light on black
+
+// The height map: 256 x 256 grey levels, top row first, with hills, ridges,
+// valleys below the water level 128 and snow-capped peaks above 216; the
+// corner where the tanks start is dry, gentle ground.
+constexpr int kHeightMapSize = 256;
+std::vector<uint8_t> MakeHeightMap();
+
+// The tank's pictures, by file name within textures/cobra/ ("cobra_camo.bmp").
+Canvas PaintTankPicture(const std::string& name);
