@@ -1,7 +1,7 @@
 #include "effects/Plume.h"
-#include "EffectsTestSupport.h"
 #include "app/AppState.h"
 #include "app/Globals.h"
+#include "effects/EffectsTestSupport.h"
 #include "effects/RandomGenerator.h"
 
 #include <gtest/gtest.h>

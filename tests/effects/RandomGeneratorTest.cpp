@@ -1,18 +1,7 @@
 #include "effects/RandomGenerator.h"
-#include "EffectsTestSupport.h"
+#include "effects/EffectsTestSupport.h"
 
 #include <gtest/gtest.h>
-
-uint32_t StateBeforeDraw(int32_t value, int steps) {
-    // Inverse of the multiplier modulo 2^32 by Newton's iteration.
-    uint32_t inverse = 214013u;
-    for (int i = 0; i < 5; ++i)
-        inverse *= 2u - 214013u * inverse;
-    uint32_t state = static_cast<uint32_t>(value) << 16;
-    for (int i = 0; i < steps; ++i)
-        state = (state - 2531011u) * inverse;
-    return state;
-}
 
 TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
     RandomGenerator generator;
