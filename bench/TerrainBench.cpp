@@ -1,7 +1,18 @@
+#include "app/AppState.h"
+#include "app/Globals.h"
+#include "image/BmpWriter.h"
+#include "image/TextureManager.h"
+#include "platform/GLWindow.h"
+#include "support/TestSupport.h"
+#include "terrain/Landscape.h"
 #include "terrain/TerrainBlend.h"
+#include "terrain/TerrainCache.h"
 
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -33,6 +44,64 @@ void Blend(benchmark::State& state) {
         benchmark::DoNotOptimize(tiles.data());
     }
 }
+
+// A data folder (the working directory) with the height map and the pictures,
+// a real window and context whose loading screens are presented, and the
+// terrain's textures in the global table.
+struct LoadScene {
+    TempDir dir{true};
+    GLTestContext gl;
+    Landscape land;
+
+    LoadScene() {
+        static const BlendInput input;
+        std::vector<uint8_t> grey(input.map.begin(), input.map.end());
+        WriteBinaryFile("textures/landscp.bmp", EncodeHeightMapBmp(256, 256, grey));
+        auto rgb = [](const std::vector<uint8_t>& pixels) { return pixels; };
+        WriteBinaryFile("textures/landscpt.bmp", EncodeBmp24(256, 256, rgb(input.low)));
+        WriteBinaryFile("textures/landscpt2.bmp", EncodeBmp24(256, 256, rgb(input.middle)));
+        WriteBinaryFile("textures/landscpt3.bmp", EncodeBmp24(256, 256, rgb(input.high)));
+        for (const char* name : {"textures/info.bmp", "textures/water.bmp", "textures/trail.bmp"})
+            WriteBinaryFile(name, EncodeBmp24(4, 4, std::vector<uint8_t>(48, 200)));
+        glWindow.deviceContext = static_cast<WindowHandle>(SDL_GL_GetCurrentWindow());
+        textureManager.Create(256);
+        for (const char* name :
+             {"textures/landscpt.bmp", "textures/landscpt2.bmp", "textures/landscpt3.bmp",
+              "textures/info.bmp", "textures/water.bmp", "textures/trail.bmp"})
+            textureManager.LoadFromFile(name);
+        appState.fineTerrain = 1;
+    }
+};
+
+LoadScene& Scene() {
+    static LoadScene scene;
+    return scene;
+}
+
+// A whole landscape load (height map, quadtree, tiles) with the cache missing
+// (blend, loading screens, upload, cache written) or matching (read, upload).
+void Load(benchmark::State& state, bool cold) {
+    LoadScene& scene = Scene();
+    appState.largeTerrainTexture = state.range(0) == 1024;
+    scene.land.Unload();
+    scene.land.Load("textures/landscp.bmp"); // the slots exist and the cache matches
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.land.Unload();
+        if (cold)
+            std::remove(kTerrainCacheFile);
+        state.ResumeTiming();
+        scene.land.Load("textures/landscp.bmp");
+    }
+}
+
+void ColdLoad(benchmark::State& state) {
+    Load(state, true);
+}
+
+void WarmLoad(benchmark::State& state) {
+    Load(state, false);
+}
 } // namespace
 
 // The 1024 x 1024 picture; threads 0 = every core, 1 = one.
@@ -41,6 +110,20 @@ BENCHMARK(Blend)
     ->Args({1024, 0})
     ->Args({256, 0})
     ->Args({1024, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Tile size 1024 or 256; the height map is 256 x 256.
+BENCHMARK(ColdLoad)
+    ->ArgName("tile")
+    ->Arg(1024)
+    ->Arg(256)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(WarmLoad)
+    ->ArgName("tile")
+    ->Arg(1024)
+    ->Arg(256)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -26,11 +26,7 @@ struct PureTable {
 };
 
 uint8_t Clamped(float value) {
-    if (value < 0.0f)
-        value = 0.0f;
-    if (value > 1.0f)
-        value = 1.0f;
-    return static_cast<uint8_t>(value * 255.0f);
+    return static_cast<uint8_t>(std::min(std::max(value, 0.0f), 1.0f) * 255.0f);
 }
 
 // Texels of one row of one tile. Only two sources ever carry weight at once, and
@@ -45,25 +41,27 @@ void BlendRow(const HeightField& field, const TerrainSources& sources,
         const float h = SampleHeight(field, columns[x], rowPosition) * 0.5f;
         const size_t s = (sourceRow + size_t(x % kSourceTexels)) * 3;
         uint8_t* texel = out + size_t(px) * 3;
-        if (h < 33.0f) {
+        auto pureTexel = [&](const uint8_t* source) {
             for (int k = 0; k < 3; ++k)
-                texel[k] = pure.bytes[sources.low[s + k]];
+                texel[k] = pure.bytes[source[s + k]];
+        };
+        auto mixedTexel = [&](const uint8_t* a, float wa, const uint8_t* b, float wb) {
+            for (int k = 0; k < 3; ++k)
+                texel[k] = Clamped(float(a[s + k]) * kByteToUnit * wa +
+                                   float(b[s + k]) * kByteToUnit * wb);
+        };
+        if (h < 33.0f) {
+            pureTexel(sources.low);
         } else if (h < 63.0f) {
             const BlendWeights w = WeightsForHeight(h);
-            for (int k = 0; k < 3; ++k)
-                texel[k] = Clamped(float(sources.low[s + k]) * kByteToUnit * w.low +
-                                   float(sources.middle[s + k]) * kByteToUnit * w.middle);
+            mixedTexel(sources.low, w.low, sources.middle, w.middle);
         } else if (h < 88.0f) {
-            for (int k = 0; k < 3; ++k)
-                texel[k] = pure.bytes[sources.middle[s + k]];
+            pureTexel(sources.middle);
         } else if (h < 108.0f) {
             const BlendWeights w = WeightsForHeight(h);
-            for (int k = 0; k < 3; ++k)
-                texel[k] = Clamped(float(sources.middle[s + k]) * kByteToUnit * w.middle +
-                                   float(sources.high[s + k]) * kByteToUnit * w.high);
+            mixedTexel(sources.middle, w.middle, sources.high, w.high);
         } else {
-            for (int k = 0; k < 3; ++k)
-                texel[k] = pure.bytes[sources.high[s + k]];
+            pureTexel(sources.high);
         }
     }
 }
@@ -88,18 +86,6 @@ uint64_t HashBytes(uint64_t h, const uint8_t* data, size_t size) {
     return Mix(h, tail);
 }
 } // namespace
-
-BlendWeights WeightsForHeight(float h) {
-    if (h < 33.0f)
-        return {1.0f, 0.0f, 0.0f};
-    if (h < 63.0f)
-        return {(30.0f - (h - 33.0f)) * 0.033333335f, (h - 33.0f) * 0.033333335f, 0.0f};
-    if (h < 88.0f)
-        return {0.0f, 1.0f, 0.0f};
-    if (h < 108.0f)
-        return {0.0f, (20.0f - (h - 88.0f)) * 0.05f, (h - 88.0f) * 0.05f};
-    return {0.0f, 0.0f, 1.0f};
-}
 
 uint8_t BlendChannel(uint8_t low, uint8_t middle, uint8_t high, const BlendWeights& w) {
     return Clamped(float(low) * kByteToUnit * w.low + float(middle) * kByteToUnit * w.middle +

@@ -28,7 +28,17 @@ struct BlendWeights {
 };
 
 // Weights of the three sources at h, half the interpolated height (0 to 127.5).
-BlendWeights WeightsForHeight(float h);
+inline BlendWeights WeightsForHeight(float h) {
+    if (h < 33.0f)
+        return {1.0f, 0.0f, 0.0f};
+    if (h < 63.0f)
+        return {(30.0f - (h - 33.0f)) * 0.033333335f, (h - 33.0f) * 0.033333335f, 0.0f};
+    if (h < 88.0f)
+        return {0.0f, 1.0f, 0.0f};
+    if (h < 108.0f)
+        return {0.0f, (20.0f - (h - 88.0f)) * 0.05f, (h - 88.0f) * 0.05f};
+    return {0.0f, 0.0f, 1.0f};
+}
 
 // One texel byte from the three sources' bytes.
 uint8_t BlendChannel(uint8_t low, uint8_t middle, uint8_t high, const BlendWeights& w);

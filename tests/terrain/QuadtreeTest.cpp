@@ -58,25 +58,22 @@ class Quadtree : public testing::Test {
 
 TEST_F(Quadtree, DepthFollowsFineTerrain) {
     Landscape land;
-    appState.fineTerrain = 0;
-    FillHeightMap(
-        land, 65, 65, [](int32_t r, int32_t c) { return uint8_t(r + c); }, true);
-    TreeCount coarse;
-    Count(land, coarse);
-    EXPECT_EQ(coarse.nodes, 341);
-    EXPECT_EQ(coarse.leaves, 256);
-    EXPECT_EQ(coarse.leafSize, 0.0625f); // the 0.125 nodes still split
-    ASSERT_NE(land.children[0], nullptr);
-    EXPECT_NE(land.children[0]->children[0], nullptr);
-
-    appState.fineTerrain = 1;
-    FillHeightMap(
-        land, 65, 65, [](int32_t r, int32_t c) { return uint8_t(r + c); }, true);
-    TreeCount fine;
-    Count(land, fine);
-    EXPECT_EQ(fine.nodes, 1365);
-    EXPECT_EQ(fine.leaves, 1024);
-    EXPECT_EQ(fine.leafSize, 0.03125f);
+    struct Shape {
+        unsigned char fine;
+        int nodes, leaves;
+        float leafSize;
+    };
+    // Nodes of size 0.125 (coarse) or 0.0625 (fine) still split: the test is size < minimum.
+    for (const Shape& shape : {Shape{0, 341, 256, 0.0625f}, Shape{1, 1365, 1024, 0.03125f}}) {
+        appState.fineTerrain = shape.fine;
+        FillHeightMap(
+            land, 65, 65, [](int32_t r, int32_t c) { return uint8_t(r + c); }, true);
+        TreeCount count;
+        Count(land, count);
+        EXPECT_EQ(count.nodes, shape.nodes);
+        EXPECT_EQ(count.leaves, shape.leaves);
+        EXPECT_EQ(count.leafSize, shape.leafSize);
+    }
     land.Unload();
     EXPECT_EQ(land.children[0], nullptr);
     EXPECT_EQ(land.heightMap, nullptr);
