@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -119,20 +121,34 @@ void BlendTerrainTiles(const HeightField& field, const TerrainSources& sources, 
     if (threads <= 0)
         threads = int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min(threads, 16);
-    // Rows are dealt out in turn, so that every thread moves through the tiles at
-    // the pace of the caller's thread, which also reports every row in order.
+    // Rows are taken one at a time by whichever thread is free, so a busy core
+    // slows only its own share. The calling thread reports every row in order and
+    // makes sure that the row it reports has been taken before it goes on.
+    std::atomic<int32_t> next{0};
+    auto take = [&] {
+        const int32_t index = next.fetch_add(1);
+        if (index < rowCount)
+            blendRow(index);
+    };
     std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t)
-        workers.emplace_back([&, t] {
-            for (int32_t index = t; index < rowCount; index += threads)
-                blendRow(index);
-        });
+    for (int t = 1; t < threads; ++t) {
+        try {
+            workers.emplace_back([&] {
+                while (next.load() < rowCount)
+                    take();
+            });
+        } catch (const std::system_error&) {
+            break; // fewer helpers: the calling thread does the rest
+        }
+    }
     for (int32_t index = 0; index < rowCount; ++index) {
         if (onRow)
             onRow(index / tileSize, index % tileSize);
-        if (index % threads == 0)
-            blendRow(index);
+        while (next.load() <= index)
+            take();
     }
+    while (next.load() < rowCount)
+        take();
     for (std::thread& worker : workers)
         worker.join();
 }
