@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "DataSet.h"
 #include "PictureCheck.h"
+#include "TankModels.h"
 
 #include "app/TextureTable.h"
 #include "image/DibImage.h"
@@ -123,7 +124,11 @@ int RunCheck(int argc, char** argv) {
     for (int i = 0; i < kTextureTableSize; ++i)
         results.push_back(CheckTexture(dir, kTextureTable[i], i < 3));
     results.push_back(CheckHeightMap(dir));
-    // The models (kModelFiles) join here with the model module's own check.
+    for (const char* model : kModelFiles) {
+        Result r(model);
+        r.ok = CheckTankModel(dir + "/" + model, r.detail);
+        results.push_back(r);
+    }
 
     int problems = 0;
     for (const Result& r : results) {

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "DataSet.h"
+#include "TankModels.h"
 
 #include "image/BmpWriter.h"
 
@@ -15,8 +16,7 @@ int RunGenerate(int argc, char** argv) {
     }
     const std::string dir = argv[0];
     std::vector<DataFile> files = MakeDefaultPictures();
-    // The tank models join the set here, from the model module's generator
-    // (kModelFiles in DataSet.h).
+    AddTankModels(files);
     int failures = 0;
     for (const DataFile& file : files) {
         const std::string path = dir + "/" + file.path;

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 struct Point {
@@ -296,29 +295,40 @@ ModelWriter MakeTankBarrel() {
     return barrel;
 }
 
-bool WriteTankModels(const std::string& dir) {
+void AddTankModels(std::vector<DataFile>& files) {
     const ModelWriter parts[3] = {MakeTankHull(), MakeTankTurret(), MakeTankBarrel()};
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(dir) / "models", error);
-    for (int i = 0; i < 3; ++i) {
-        const std::string path = (std::filesystem::path(dir) / kTankModelFiles[i]).string();
-        if (!parts[i].Write(path.c_str())) {
-            std::fprintf(stderr, "zezivoze-data: cannot write %s\n", path.c_str());
-            return false;
-        }
-    }
-    return true;
+    for (int i = 0; i < 3; ++i)
+        files.push_back({kModelFiles[i], parts[i].Bytes()});
 }
 
-std::string CheckTankModel(const std::string& path) {
+bool CheckTankModel(const std::string& path, std::string& detail) {
+    if (std::FILE* file = std::fopen(path.c_str(), "rb"))
+        std::fclose(file);
+    else {
+        detail = "missing";
+        return false;
+    }
     Model model;
-    if (!TryLoadModel(path.c_str(), model))
-        return "the model loader rejects it";
-    if (model.faceCount == 0)
-        return "it has no faces";
+    if (!TryLoadModel(path.c_str(), model)) {
+        detail = "damaged (the model loader's message is above)";
+        return false;
+    }
+    if (model.faceCount == 0) {
+        detail = "no faces";
+        return false;
+    }
     for (int f = 0; f < model.faceCount; ++f)
-        if (model.textureIds[f] < 0)
-            return "face " + std::to_string(f) + " has no texture" +
-                   (f < model.textureCount ? std::string(" (") + model.textureNames[f] + ")" : "");
-    return "";
+        if (model.textureIds[f] < 0) {
+            detail = "face " + std::to_string(f) + " has no texture";
+            if (f < model.textureCount)
+                detail += std::string(" (") + model.textureNames[f] + ")";
+            return false;
+        }
+    detail = std::to_string(model.faceCount) + " faces, " + std::to_string(model.vertexCount) +
+             " vertices, " +
+             (model.mountPositions == nullptr ? std::string("no mounts")
+                                              : std::to_string(model.mountCount) + " mounts");
+    for (int i = 0; model.mountPositions != nullptr && i < model.mountCount; ++i)
+        detail += std::string(i == 0 ? ": " : ", ") + model.mountNames[i];
+    return true;
 }

@@ -2,7 +2,11 @@
 
 #include "support/TestSupport.h"
 
+#include "model/Model.h"
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -86,4 +90,72 @@ TEST(ModelCommand, MissingOrDamagedFileGivesTheLoadersMessageAndExit1) {
 
     EXPECT_EQ(RunModelTool(dir, "").code, 2);
     EXPECT_EQ(RunModelTool(dir, dir.File("bad.rozi") + " --xml").code, 2);
+}
+
+namespace {
+struct Bounds {
+    float lo[3] = {1e9f, 1e9f, 1e9f};
+    float hi[3] = {-1e9f, -1e9f, -1e9f};
+};
+
+Bounds ModelBounds(const Model& model) {
+    Bounds b;
+    for (int i = 0; i < 3 * model.vertexCount; ++i) {
+        b.lo[i % 3] = std::min(b.lo[i % 3], model.frames[0][i]);
+        b.hi[i % 3] = std::max(b.hi[i % 3], model.frames[0][i]);
+    }
+    return b;
+}
+
+void ExpectMount(const Model& model, const char* name, float x, float y, float z) {
+    ASSERT_NE(model.mountPositions, nullptr);
+    ASSERT_EQ(model.mountCount, 1);
+    EXPECT_STREQ(model.mountNames[0], name);
+    EXPECT_FLOAT_EQ(model.mountPositions[0], x);
+    EXPECT_FLOAT_EQ(model.mountPositions[1], y);
+    EXPECT_FLOAT_EQ(model.mountPositions[2], z);
+}
+} // namespace
+
+TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(std::system((std::string(ZEZIVOZE_BINARY_DIR) + "/zezivoze-data generate " + data +
+                           " >/dev/null")
+                              .c_str()),
+              0);
+    for (const char* part : {"cobra_body", "cobra_main_turret", "cobra_main_barrel"}) {
+        const CommandRun run = RunModelTool(dir, data + "/models/" + part + ".rozi --json");
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.err, "") << "every entry matched a texture";
+        EXPECT_EQ(run.out.find("-1"), std::string::npos) << run.out;
+    }
+
+    Model hull, turret, barrel;
+    hull.Load((data + "/models/cobra_body.rozi").c_str());
+    turret.Load((data + "/models/cobra_main_turret.rozi").c_str());
+    barrel.Load((data + "/models/cobra_main_barrel.rozi").c_str());
+    ASSERT_TRUE(hull.loaded && turret.loaded && barrel.loaded);
+
+    // The hull stands on z = 0 and is symmetric; its deck carries the turret.
+    const Bounds h = ModelBounds(hull);
+    EXPECT_EQ(h.lo[2], 0.0f);
+    EXPECT_FLOAT_EQ(h.lo[1], -h.hi[1]);
+    EXPECT_GT(h.hi[0], 1.5f);
+    EXPECT_LT(h.lo[0], -1.5f);
+    ExpectMount(hull, "turret", 0.32f, 0, 0.98f);
+    // The turret stands on its mount; the barrel's mount is in its front.
+    const Bounds t = ModelBounds(turret);
+    EXPECT_EQ(t.lo[2], 0.0f);
+    EXPECT_GT(t.hi[0], 1.0f);
+    EXPECT_FLOAT_EQ(t.lo[1], -t.hi[1]);
+    ExpectMount(turret, "barrel", 1.0f, 0, 0.22f);
+    // The barrel runs along +x round its axis and ends at the muzzle, 2.7 out.
+    const Bounds b = ModelBounds(barrel);
+    EXPECT_FLOAT_EQ(b.hi[0], 2.7f);
+    EXPECT_LT(b.lo[0], 0.0f);
+    EXPECT_NEAR(b.lo[1] + b.hi[1], 0, 1e-6f);
+    EXPECT_NEAR(b.lo[2] + b.hi[2], 0, 1e-6f);
+    EXPECT_LT(b.hi[2], 0.2f);
+    ExpectMount(barrel, "muzzle", 2.7f, 0, 0);
 }
