@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Frame.h"
 #include "app/Globals.h"
+#include "app/OptionsDialog.h"
 #include "app/WindowProc.h"
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
@@ -13,6 +14,9 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
     errorLog.Open("error.out");
     errorLog.Write("Zezivoze error log\n");
 
+    // Fills the three settings of appState; Cancel does not come back.
+    DialogBox(instance, "Options", OptionsDialogProc);
+
     glWindow.SetFullscreen(appState.fullscreen);
     glWindow.SetWindowProc(WindowProc);
     appState.fineTerrain = 1;
@@ -20,6 +24,10 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
     glWindow.frameCallback = RenderFrame;
 
     inputDevices = new InputDevices;
+    inputDevices->Open(instance);
+    inputDevices->CreateKeyboard(glWindow.window);
+    inputDevices->CreateMouse(glWindow.window);
+    glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
 
     InitScene();
     RunMessageLoop();
