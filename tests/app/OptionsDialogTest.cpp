@@ -43,40 +43,33 @@ TEST(OptionsDialog, OpensAt160By140With32BitsFullScreenAnd1024EveryTime) {
 
 TEST(OptionsDialog, OkStoresTheCheckedButtonOfEachPair) {
     ResetSettings();
-    {
+    // Opens the dialog, clicks the radio buttons given, then sends the command.
+    auto chooseAndConfirm = [](std::initializer_list<int> clicks, uintptr_t command) {
         OptionsDialog dialog(OptionsDialogProc);
         dialog.Send(WM_INITDIALOG);
-        EXPECT_EQ(dialog.Send(WM_COMMAND, IDOK), 1);
+        for (int id : clicks)
+            dialog.ClickRadio(id);
+        EXPECT_EQ(dialog.Send(WM_COMMAND, command), 1);
         EXPECT_TRUE(dialog.ended);
         EXPECT_EQ(dialog.result, 1);
-        EXPECT_EQ(appState.bitsPerPixel, 32);
-        EXPECT_EQ(appState.fullscreen, 1);
-        EXPECT_EQ(appState.largeTerrainTexture, 1);
-    }
-    {
-        OptionsDialog dialog(OptionsDialogProc);
-        dialog.Send(WM_INITDIALOG);
-        dialog.ClickRadio(IDC_BITS_16);
-        dialog.ClickRadio(IDC_FULLSCREEN_NO);
-        dialog.ClickRadio(IDC_TEXTURE_256);
-        ExpectChecked(dialog, {IDC_BITS_16, IDC_FULLSCREEN_NO, IDC_TEXTURE_256});
-        // Only the low 16 bits of the word parameter name the control.
-        EXPECT_EQ(dialog.Send(WM_COMMAND, (1u << 16) | IDOK), 1);
-        EXPECT_TRUE(dialog.ended);
-        EXPECT_EQ(appState.bitsPerPixel, 16);
-        EXPECT_EQ(appState.fullscreen, 0);
-        EXPECT_EQ(appState.largeTerrainTexture, 0);
-    }
-    {
-        // Clicking a pair's other button and back again.
-        OptionsDialog dialog(OptionsDialogProc);
-        dialog.Send(WM_INITDIALOG);
-        dialog.ClickRadio(IDC_TEXTURE_256);
-        dialog.ClickRadio(IDC_TEXTURE_1024);
-        dialog.ClickRadio(IDC_TEXTURE_1024);
-        dialog.ClickButton(IDOK);
-        EXPECT_EQ(appState.largeTerrainTexture, 1);
-    }
+        return dialog;
+    };
+    chooseAndConfirm({}, IDOK);
+    EXPECT_EQ(appState.bitsPerPixel, 32);
+    EXPECT_EQ(appState.fullscreen, 1);
+    EXPECT_EQ(appState.largeTerrainTexture, 1);
+
+    // Only the low 16 bits of the word parameter name the control.
+    OptionsDialog chosen =
+        chooseAndConfirm({IDC_BITS_16, IDC_FULLSCREEN_NO, IDC_TEXTURE_256}, (1u << 16) | IDOK);
+    ExpectChecked(chosen, {IDC_BITS_16, IDC_FULLSCREEN_NO, IDC_TEXTURE_256});
+    EXPECT_EQ(appState.bitsPerPixel, 16);
+    EXPECT_EQ(appState.fullscreen, 0);
+    EXPECT_EQ(appState.largeTerrainTexture, 0);
+
+    // A pair's other button and back again.
+    chooseAndConfirm({IDC_TEXTURE_256, IDC_TEXTURE_1024, IDC_TEXTURE_1024}, IDOK);
+    EXPECT_EQ(appState.largeTerrainTexture, 1);
 }
 
 TEST(OptionsDialog, OtherCommandsAndMessagesAreLeftToTheDefaultHandling) {

@@ -156,6 +156,22 @@ bool ProgramRun::Start(const std::string& program) {
     return true;
 }
 
+unsigned long ProgramRun::StartToDialog() {
+    return Start() ? WaitForWindow(kDialogTitle) : 0;
+}
+
+unsigned long ProgramRun::StartGame(bool fullscreen) {
+    unsigned long dialog = StartToDialog();
+    if (dialog == 0)
+        return 0;
+    // "No" sits at (98, 32) dialog units, two pixels to a unit.
+    if (!fullscreen && !Click(dialog, 98 * 2 + 8, 32 * 2 + 7))
+        return 0;
+    if (!Key(dialog, "Return"))
+        return 0;
+    return WaitForWindow(kMainTitle);
+}
+
 std::vector<std::pair<unsigned long, std::string>> ProgramRun::Windows() {
     std::vector<std::pair<Window, std::string>> found;
     if (pid > 0)

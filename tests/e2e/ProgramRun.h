@@ -15,6 +15,9 @@
 // sends. Afterwards: the exit code, "error.out", screenshots.
 class ProgramRun {
   public:
+    static constexpr const char* kDialogTitle = "Zezivoze Options";
+    static constexpr const char* kMainTitle = "Zezivoze";
+
     ProgramRun();
     // Ends a program that is still running and removes the folder.
     ~ProgramRun();
@@ -29,6 +32,13 @@ class ProgramRun {
 
     // The viewable windows of this run with their titles.
     std::vector<std::pair<unsigned long, std::string>> Windows();
+    // Starts the program and waits for its options dialog (0 if it never comes).
+    unsigned long StartToDialog();
+    // Starts it and answers the dialog as a person would: Enter for the
+    // defaults (full screen), or "No" and then Enter for a window. Returns the
+    // main window, or 0.
+    unsigned long StartGame(bool fullscreen);
+
     // A viewable window of this run with exactly this title, or 0.
     unsigned long FindWindow(const std::string& title);
     // Waits until such a window is there (0 on timeout or when the program ended).

@@ -7,8 +7,8 @@
 // tests run on.
 
 namespace {
-const char* const kDialogTitle = "Zezivoze Options";
-const char* const kMainTitle = "Zezivoze";
+const char* const kDialogTitle = ProgramRun::kDialogTitle;
+const char* const kMainTitle = ProgramRun::kMainTitle;
 const std::string kLogStart = "Log file 'error.out' opened.\nZezivoze error log\n";
 const std::string kLogEnd = "Log file closed\n";
 
@@ -44,8 +44,7 @@ void CloseMainWindowAndExpectCleanEnd(ProgramRun& run, int expectedWidth, int ex
 
 TEST(StartAndClose, CancelInTheDialogEndsWithExitCodeZeroBeforeAnyWindow) {
     ProgramRun run;
-    ASSERT_TRUE(run.Start());
-    unsigned long dialog = run.WaitForWindow(kDialogTitle);
+    unsigned long dialog = run.StartToDialog();
     ASSERT_NE(dialog, 0u) << run.Describe();
     int x = 0, y = 0, width = 0, height = 0;
     ASSERT_TRUE(run.Geometry(dialog, x, y, width, height));
@@ -63,8 +62,7 @@ TEST(StartAndClose, CancelInTheDialogEndsWithExitCodeZeroBeforeAnyWindow) {
 
 TEST(StartAndClose, EnterInTheDialogStartsFullScreenAndTheCloseButtonEndsTheProgram) {
     ProgramRun run;
-    ASSERT_TRUE(run.Start());
-    unsigned long dialog = run.WaitForWindow(kDialogTitle);
+    unsigned long dialog = run.StartToDialog();
     ASSERT_NE(dialog, 0u) << run.Describe();
     ASSERT_TRUE(run.Key(dialog, "Return"));
     CloseMainWindowAndExpectCleanEnd(run, 640, 480);
@@ -73,8 +71,7 @@ TEST(StartAndClose, EnterInTheDialogStartsFullScreenAndTheCloseButtonEndsTheProg
 
 TEST(StartAndClose, ClosingTheDialogFromItsTitleBarStartsWindowed) {
     ProgramRun run;
-    ASSERT_TRUE(run.Start());
-    unsigned long dialog = run.WaitForWindow(kDialogTitle);
+    unsigned long dialog = run.StartToDialog();
     ASSERT_NE(dialog, 0u) << run.Describe();
     ASSERT_TRUE(run.RequestClose(dialog));
     CloseMainWindowAndExpectCleanEnd(run, 640, 480);
@@ -83,8 +80,7 @@ TEST(StartAndClose, ClosingTheDialogFromItsTitleBarStartsWindowed) {
 
 TEST(StartAndClose, ChoosingNoForFullScreenAndClickingOkStartsWindowed) {
     ProgramRun run;
-    ASSERT_TRUE(run.Start());
-    unsigned long dialog = run.WaitForWindow(kDialogTitle);
+    unsigned long dialog = run.StartToDialog();
     ASSERT_NE(dialog, 0u) << run.Describe();
     // The "No" button sits at (98, 32) dialog units, two pixels each; then OK
     // at (25, 119), 50 x 14 units.
@@ -93,4 +89,14 @@ TEST(StartAndClose, ChoosingNoForFullScreenAndClickingOkStartsWindowed) {
     ASSERT_TRUE(run.Click(dialog, (25 + 25) * 2, (119 + 7) * 2));
     CloseMainWindowAndExpectCleanEnd(run, 640, 480);
     EXPECT_EQ(run.Log().rfind(kLogStart + "Using windowed mode.\n", 0), 0u) << run.Log();
+}
+
+TEST(StartAndClose, StartGameAnswersTheDialogForAWindowOrTheFullScreen) {
+    for (bool fullscreen : {false, true}) {
+        ProgramRun run;
+        ASSERT_NE(run.StartGame(fullscreen), 0u) << run.Describe();
+        CloseMainWindowAndExpectCleanEnd(run, 640, 480);
+        std::string mode = fullscreen ? "Using fullscreen mode.\n" : "Using windowed mode.\n";
+        EXPECT_EQ(run.Log().rfind(kLogStart + mode, 0), 0u) << run.Log();
+    }
 }
