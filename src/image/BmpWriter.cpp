@@ -1,26 +1,13 @@
 #include "image/BmpWriter.h"
 
+#include "platform/ByteOrder.h"
+
 #include <bit>
 #include <filesystem>
 #include <fstream>
 #include <unordered_map>
 
 namespace {
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-void Patch32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // 8-bit channel value placed into a bit-field mask.
 uint32_t PackChannel(uint8_t value, uint32_t mask) {
     if (mask == 0)
@@ -123,32 +110,32 @@ std::vector<uint8_t> EncodeBmp(int width, int height, const std::vector<uint8_t>
     if (layout.fileHeader) {
         out.push_back('B');
         out.push_back('M');
-        Put32(out, 0); // file size, patched below
-        Put32(out, 0);
-        Put32(out, 0); // pixel offset, patched below
+        AppendLe32(out, 0); // file size, patched below
+        AppendLe32(out, 0);
+        AppendLe32(out, 0); // pixel offset, patched below
     }
     const size_t info = out.size();
     if (core) {
-        Put32(out, 12);
-        Put16(out, static_cast<uint32_t>(width));
-        Put16(out, static_cast<uint32_t>(height));
-        Put16(out, 1);
-        Put16(out, static_cast<uint32_t>(bpp));
+        AppendLe32(out, 12);
+        AppendLe16(out, static_cast<uint32_t>(width));
+        AppendLe16(out, static_cast<uint32_t>(height));
+        AppendLe16(out, 1);
+        AppendLe16(out, static_cast<uint32_t>(bpp));
     } else {
-        Put32(out, 40);
-        Put32(out, static_cast<uint32_t>(width));
-        Put32(out, static_cast<uint32_t>(topDown ? -height : height));
-        Put16(out, 1);
-        Put16(out, static_cast<uint32_t>(bpp));
-        Put32(out, layout.compression);
-        Put32(out, 0);    // image size, patched below
-        Put32(out, 2835); // 72 dots per inch
-        Put32(out, 2835);
-        Put32(out, static_cast<uint32_t>(paletteCount));
-        Put32(out, 0);
+        AppendLe32(out, 40);
+        AppendLe32(out, static_cast<uint32_t>(width));
+        AppendLe32(out, static_cast<uint32_t>(topDown ? -height : height));
+        AppendLe16(out, 1);
+        AppendLe16(out, static_cast<uint32_t>(bpp));
+        AppendLe32(out, layout.compression);
+        AppendLe32(out, 0);    // image size, patched below
+        AppendLe32(out, 2835); // 72 dots per inch
+        AppendLe32(out, 2835);
+        AppendLe32(out, static_cast<uint32_t>(paletteCount));
+        AppendLe32(out, 0);
         if (bitFields)
             for (uint32_t mask : layout.masks)
-                Put32(out, mask);
+                AppendLe32(out, mask);
     }
     for (size_t k = 0; k < paletteCount; ++k) {
         uint32_t colour = layout.palette[k];
@@ -214,10 +201,10 @@ std::vector<uint8_t> EncodeBmp(int width, int height, const std::vector<uint8_t>
         out.insert(out.end(), row.begin(), row.end());
     }
     if (!core)
-        Patch32(out, info + 20, static_cast<uint32_t>(out.size() - bitsOffset));
+        StoreLe32(out, info + 20, static_cast<uint32_t>(out.size() - bitsOffset));
     if (layout.fileHeader) {
-        Patch32(out, 2, static_cast<uint32_t>(out.size()));
-        Patch32(out, 10, static_cast<uint32_t>(bitsOffset));
+        StoreLe32(out, 2, static_cast<uint32_t>(out.size()));
+        StoreLe32(out, 10, static_cast<uint32_t>(bitsOffset));
     }
     return out;
 }

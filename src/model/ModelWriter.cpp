@@ -2,28 +2,19 @@
 
 #include "model/SectionFile.h"
 #include "platform/BinaryFile.h"
+#include "platform/ByteOrder.h"
 
 #include <cstring>
 
 namespace {
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
 void PutFloat(std::vector<uint8_t>& out, float value) {
     uint32_t word;
     std::memcpy(&word, &value, sizeof word);
-    Put32(out, word);
+    AppendLe32(out, word);
 }
 
 void PutText(std::vector<uint8_t>& out, const std::string& text) {
-    Put16(out, static_cast<uint32_t>(text.size()));
+    AppendLe16(out, static_cast<uint32_t>(text.size()));
     out.insert(out.end(), text.begin(), text.end());
 }
 } // namespace
@@ -53,16 +44,16 @@ std::vector<ModelSection> ModelWriter::Sections() const {
     std::vector<ModelSection> sections;
 
     ModelSection textureList{kSectionTextures, {}};
-    Put16(textureList.bytes, static_cast<uint32_t>(textures.size()));
+    AppendLe16(textureList.bytes, static_cast<uint32_t>(textures.size()));
     for (const std::string& path : textures)
         PutText(textureList.bytes, path);
     sections.push_back(std::move(textureList));
 
     ModelSection faceList{kSectionFaces, {}};
-    Put16(faceList.bytes, static_cast<uint32_t>(faces.size()));
+    AppendLe16(faceList.bytes, static_cast<uint32_t>(faces.size()));
     for (const Face& face : faces) {
         for (int k = 0; k < 4; ++k) {
-            Put16(faceList.bytes, face.index[k]);
+            AppendLe16(faceList.bytes, face.index[k]);
             PutFloat(faceList.bytes, face.uv[2 * k]);
             PutFloat(faceList.bytes, face.uv[2 * k + 1]);
         }
@@ -72,10 +63,10 @@ std::vector<ModelSection> ModelWriter::Sections() const {
 
     ModelSection frameList{kSectionFrames, {}};
     const size_t vertexCount = frames.empty() ? 0 : frames[0].size() / 3;
-    Put16(frameList.bytes, static_cast<uint32_t>(vertexCount));
-    Put16(frameList.bytes, 0);
+    AppendLe16(frameList.bytes, static_cast<uint32_t>(vertexCount));
+    AppendLe16(frameList.bytes, 0);
     PutText(frameList.bytes, frameName);
-    Put16(frameList.bytes, static_cast<uint32_t>(frames.size()));
+    AppendLe16(frameList.bytes, static_cast<uint32_t>(frames.size()));
     for (const std::vector<float>& frame : frames)
         for (size_t v = 0; v < vertexCount; ++v) {
             for (int axis = 0; axis < 3; ++axis)
@@ -87,7 +78,7 @@ std::vector<ModelSection> ModelWriter::Sections() const {
     if (withMounts || !mounts.empty()) {
         const int nameLength = static_cast<int>(std::strlen(kMountsSectionName));
         ModelSection mountList{SectionHash(kMountsSectionName, nameLength), {}};
-        Put16(mountList.bytes, static_cast<uint32_t>(mounts.size()));
+        AppendLe16(mountList.bytes, static_cast<uint32_t>(mounts.size()));
         for (const Mount& mount : mounts) {
             PutText(mountList.bytes, mount.name);
             for (float value : mount.position)
@@ -101,14 +92,14 @@ std::vector<ModelSection> ModelWriter::Sections() const {
 std::vector<uint8_t> ModelWriter::Container(const std::vector<ModelSection>& sections,
                                             std::vector<uint32_t>* offsets) {
     std::vector<uint8_t> out;
-    Put32(out, FileId());
-    Put32(out, static_cast<uint32_t>(sections.size()));
+    AppendLe32(out, FileId());
+    AppendLe32(out, static_cast<uint32_t>(sections.size()));
     uint32_t offset = 8 + 8 * static_cast<uint32_t>(sections.size());
     if (offsets != nullptr)
         offsets->clear();
     for (const ModelSection& section : sections) {
-        Put32(out, section.key);
-        Put32(out, offset);
+        AppendLe32(out, section.key);
+        AppendLe32(out, offset);
         if (offsets != nullptr)
             offsets->push_back(offset);
         offset += static_cast<uint32_t>(section.bytes.size());

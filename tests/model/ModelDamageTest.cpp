@@ -2,6 +2,7 @@
 
 #include "model/Model.h"
 #include "model/SectionFile.h"
+#include "platform/ByteOrder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -58,10 +59,6 @@ class ModelDamage : public testing::Test {
     int cases = 0;
 };
 
-void Put32At(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
 } // namespace
 
 TEST_F(ModelDamage, MissingFileOrWrongId) {
@@ -81,7 +78,7 @@ TEST_F(ModelDamage, TruncatedHeaderAndDirectory) {
     ExpectDamaged(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20),
                   "the file ends inside the section directory\n");
     std::vector<uint8_t> huge = bytes;
-    Put32At(huge, 4, 0xFFFFFFFF);
+    StoreLe32(huge, 4, 0xFFFFFFFF);
     ExpectDamaged(huge, "the file ends inside the section directory\n");
 }
 
@@ -111,7 +108,7 @@ TEST_F(ModelDamage, OffsetsBeyondTheFile) {
     for (size_t s = 0; s < sections.size(); ++s)
         for (uint32_t offset : {uint32_t(bytes.size() + 1), 0x7FFFFFFFu, 0xFFFFFFFFu}) {
             std::vector<uint8_t> bad = bytes;
-            Put32At(bad, 8 + 8 * s + 4, offset);
+            StoreLe32(bad, 8 + 8 * s + 4, offset);
             char fault[128];
             std::snprintf(fault, sizeof fault, "section %08X at offset %u lies beyond",
                           sections[s].key, offset);
@@ -119,7 +116,7 @@ TEST_F(ModelDamage, OffsetsBeyondTheFile) {
         }
     // A section that starts exactly at the end of the file is cut, not beyond.
     std::vector<uint8_t> atEnd = bytes;
-    Put32At(atEnd, 8 + 8 * 1 + 4, uint32_t(bytes.size()));
+    StoreLe32(atEnd, 8 + 8 * 1 + 4, uint32_t(bytes.size()));
     ExpectDamaged(atEnd, "the file ends inside the faces\n");
 }
 

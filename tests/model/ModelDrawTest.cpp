@@ -28,11 +28,7 @@ class ModelDraw : public testing::Test {
     }
 
     void ExpectColour(float x, float y, uint8_t r, uint8_t g, uint8_t b) {
-        uint8_t rgb[3];
-        gl.ReadPixel(int((x + 4) * 80), int((y + 3) * 80), rgb);
-        EXPECT_EQ(rgb[0], r) << x << "," << y;
-        EXPECT_EQ(rgb[1], g) << x << "," << y;
-        EXPECT_EQ(rgb[2], b) << x << "," << y;
+        ExpectPixel(gl, int((x + 4) * 80), int((y + 3) * 80), r, g, b);
     }
 
     static void ExpectMatrix(const GLfloat expected[16]) {

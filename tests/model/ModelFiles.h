@@ -6,8 +6,10 @@
 #include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "model/ModelWriter.h"
+#include "support/TestSupport.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 // The texture table with a few 2 x 2 pictures of the tank's set under their
@@ -87,4 +89,13 @@ inline void WriteTestTank(const std::string& folder) {
     hull.Write((models + "/cobra_body.rozi").c_str());
     turret.Write((models + "/cobra_main_turret.rozi").c_str());
     barrel.Write((models + "/cobra_main_barrel.rozi").c_str());
+}
+
+// Expects the read-back colour of pixel (x, y), y counted from the bottom.
+inline void ExpectPixel(const GLTestContext& gl, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
+    uint8_t rgb[3];
+    gl.ReadPixel(x, y, rgb);
+    EXPECT_EQ(rgb[0], r) << "pixel " << x << ", " << y;
+    EXPECT_EQ(rgb[1], g) << "pixel " << x << ", " << y;
+    EXPECT_EQ(rgb[2], b) << "pixel " << x << ", " << y;
 }

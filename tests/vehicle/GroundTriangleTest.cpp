@@ -1,16 +1,7 @@
 #include "vehicle/Vehicle.h"
+#include "vehicle/VehicleTestSupport.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-int CountTriangles(const Vehicle& vehicle) {
-    int count = 0;
-    for (const GroundTriangle* node = vehicle.groundTriangles; node->next != nullptr;
-         node = node->next)
-        ++count;
-    return count;
-}
-} // namespace
 
 TEST(GroundTriangleList, StartsAsOneEmptyEndNode) {
     Vehicle vehicle;

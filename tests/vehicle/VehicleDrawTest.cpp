@@ -33,11 +33,7 @@ class VehicleDraw : public testing::Test {
     }
 
     void ExpectColour(float x, float y, uint8_t r, uint8_t g, uint8_t b) {
-        uint8_t rgb[3];
-        gl.ReadPixel(int((x + 100) * 3.2f), int((y + 75) * 3.2f), rgb);
-        EXPECT_EQ(rgb[0], r) << x << "," << y;
-        EXPECT_EQ(rgb[1], g) << x << "," << y;
-        EXPECT_EQ(rgb[2], b) << x << "," << y;
+        ExpectPixel(gl, int((x + 100) * 3.2f), int((y + 75) * 3.2f), r, g, b);
     }
 
     GLTestContext gl;

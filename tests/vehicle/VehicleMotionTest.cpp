@@ -5,6 +5,7 @@
 #include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 #include "vehicle/Vehicle.h"
+#include "vehicle/VehicleTestSupport.h"
 
 #include <atomic>
 #include <cmath>
@@ -37,14 +38,6 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace {
 bool Finite(const Vector4& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-int CountTriangles(const Vehicle& vehicle) {
-    int count = 0;
-    for (const GroundTriangle* node = vehicle.groundTriangles; node->next != nullptr;
-         node = node->next)
-        ++count;
-    return count;
 }
 
 // The test tank in the scene's pose, and the global terrain made from a height
