@@ -165,38 +165,46 @@ Canvas PaintInfoPanel() {
 }
 
 std::vector<uint8_t> MakeHeightMap() {
-    const int n = kHeightMapSize;
-    std::vector<float> field(static_cast<size_t>(n) * n);
-    for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) {
+    // The relief is shaped on a fine 256 x 256 grid and averaged down to the
+    // map's size, so that the coarse samples keep the large forms only.
+    constexpr int fine = 256, step = fine / kHeightMapSize;
+    std::vector<float> field(static_cast<size_t>(kHeightMapSize) * kHeightMapSize, 0.0f);
+    for (int y = 0; y < fine; ++y)
+        for (int x = 0; x < fine; ++x) {
             float fx = Fx(x), fy = Fx(y);
             float land = Fbm(fx / 96, fy / 96, 0, 5, 61);
             float ridge = 1 - std::fabs(Fbm(fx / 56, fy / 56, 0, 3, 62) - 0.5f) * 2;
             ridge = ridge * ridge * ridge;
             float mountains = SmoothStep(0.45f, 0.62f, Fbm(fx / 128, fy / 128, 0, 2, 63));
-            float detail = Fbm(fx / 12, fy / 12, 0, 3, 64);
-            float h = land * 1.6f + ridge * (0.35f + 0.75f * mountains) + detail * 0.08f;
+            float h = land * 1.6f + ridge * (0.35f + 0.75f * mountains);
             // A river valley winding from the top edge to the bottom one.
             float centre = 160 + 90 * (Fbm(fy / 80, 3.5f, 0, 3, 65) - 0.5f) * 2;
             float valley = 1 - SmoothStep(4, 26, std::fabs(fx - centre));
             h -= 0.55f * valley;
-            field[static_cast<size_t>(y) * n + x] = h;
+            field[static_cast<size_t>(y / step) * kHeightMapSize + x / step] +=
+                h / float(step * step);
         }
     // Spread the levels so that the lowest parts lie under water and the
     // highest carry snow.
     std::vector<float> sorted(field);
     std::sort(sorted.begin(), sorted.end());
-    const float lo = sorted[sorted.size() * 2 / 100], hi = sorted[sorted.size() * 995 / 1000];
+    const float lo = sorted[sorted.size() * 3 / 100], hi = sorted[sorted.size() * 985 / 1000];
     std::vector<uint8_t> heights(field.size());
-    for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) {
-            float t = (field[static_cast<size_t>(y) * n + x] - lo) / (hi - lo);
+    for (int y = 0; y < kHeightMapSize; ++y)
+        for (int x = 0; x < kHeightMapSize; ++x) {
+            float t = (field[static_cast<size_t>(y) * kHeightMapSize + x] - lo) / (hi - lo);
             float h = 82 + 168 * Clamp01(t);
-            // The corner where both tanks start: dry, gentle ground.
-            float dx = Fx(x) - 6, dy = Fx(y) - 6;
-            float start = 1 - SmoothStep(18, 44, std::sqrt(dx * dx + dy * dy));
-            h = h + (150 + 10 * Fbm(Fx(x) / 10, Fx(y) / 10, 0, 2, 66) - h) * start;
-            heights[static_cast<size_t>(y) * n + x] =
+            // The corner where both tanks start (out to sample 11): dry ground,
+            // gentle near the first tank, the hills left standing further out.
+            float cx = Fx(x * step + step / 2), cy = Fx(y * step + step / 2);
+            float dx = cx - 6, dy = cy - 6;
+            float distance = std::sqrt(dx * dx + dy * dy);
+            float dry = 150 + 10 * Fbm(cx / 10, cy / 10, 0, 2, 66);
+            float flat = 1 - SmoothStep(18, 60, distance);
+            float lifted = 1 - SmoothStep(110, 150, distance);
+            h = h + (std::max(h, dry) - h) * lifted;
+            h = h + (dry - h) * flat;
+            heights[static_cast<size_t>(y) * kHeightMapSize + x] =
                 static_cast<uint8_t>(std::clamp(std::floor(h + 0.5f), 0.0f, 255.0f));
         }
     return heights;

@@ -163,10 +163,10 @@ TEST(DataTool, HeightMapHasWaterSnowAndADryStart) {
     BmpReader reader;
     reader.Load((DataSet() / "textures/landscp.bmp").string().c_str());
     ASSERT_EQ(reader.bitsPerPixel, 24);
-    ASSERT_EQ(reader.width, 256);
-    ASSERT_EQ(reader.height, 256);
+    ASSERT_EQ(reader.width, 32);
+    ASSERT_EQ(reader.height, 32);
     int water = 0, snow = 0, lowest = 255, highest = 0;
-    for (int i = 0; i < 256 * 256; ++i) {
+    for (int i = 0; i < 32 * 32; ++i) {
         const uint8_t* p = reader.pixels + i * 3;
         ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << i; // grey
         water += p[0] < 128;
@@ -174,14 +174,15 @@ TEST(DataTool, HeightMapHasWaterSnowAndADryStart) {
         lowest = std::min(lowest, static_cast<int>(p[0]));
         highest = std::max(highest, static_cast<int>(p[0]));
     }
-    EXPECT_GT(water, 256 * 256 / 20);
-    EXPECT_GT(snow, 256 * 256 / 50);
+    EXPECT_GT(water, 32 * 32 / 20);
+    EXPECT_GT(snow, 32 * 32 / 50);
     EXPECT_LT(lowest, 100);
     EXPECT_GT(highest, 235);
-    // Both tanks start near the top-left corner (samples 0 to 10): dry land.
-    for (int r = 0; r <= 12; ++r)
-        for (int c = 0; c <= 12; ++c)
-            EXPECT_GT(reader.pixels[(r * 256 + c) * 3], 135) << r << "," << c;
+    // The first tank starts at world (45, 45), the second at (900, 900): one
+    // sample is 100 world units, so samples 0 to 10 must be dry land.
+    for (int r = 0; r <= 10; ++r)
+        for (int c = 0; c <= 10; ++c)
+            EXPECT_GT(reader.pixels[(r * 32 + c) * 3], 135) << r << "," << c;
 }
 
 TEST(DataTool, DecodeWritesUprightPpmAndPgm) {
