@@ -4,8 +4,11 @@
 #include "app/Frame.h"
 #include "app/Globals.h"
 #include "app/OptionsDialog.h"
+#include "app/TextureTable.h"
 #include "app/WindowProc.h"
+#include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
+#include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
 
@@ -29,6 +32,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
     inputDevices->CreateMouse(glWindow.window);
     glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
 
+    LoadTextureTable(textureManager);
     InitScene();
     RunMessageLoop();
     return 0;
@@ -36,6 +40,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
 
 void RunMessageLoop() {
     try {
+        FramePacer pacer;
         for (;;) {
             TakenMessage taken;
             if (PeekWindowMessage(taken)) {
@@ -46,8 +51,10 @@ void RunMessageLoop() {
                                         taken.message, taken.wordParam, taken.longParam);
             }
             // The close handling deletes the input object: no frame after it.
-            if (inputDevices != nullptr)
+            if (inputDevices != nullptr) {
                 glWindow.Frame();
+                pacer.Wait();
+            }
         }
     } catch (...) {
         errorLog.Fatal("Exception Occurred\n");
