@@ -5,6 +5,7 @@
 #include "platform/GLWindow.h"
 #include "support/TestSupport.h"
 #include "terrain/Landscape.h"
+#include "terrain/LoadingScreen.h"
 #include "terrain/TerrainBlend.h"
 #include "terrain/TerrainCache.h"
 
@@ -102,6 +103,13 @@ void ColdLoad(benchmark::State& state) {
 void WarmLoad(benchmark::State& state) {
     Load(state, false);
 }
+
+// One loading screen, drawn and presented.
+void LoadingScreen(benchmark::State& state) {
+    Scene();
+    for (auto _ : state)
+        DrawLoadingScreen(0.5f, true);
+}
 } // namespace
 
 // The 1024 x 1024 picture; threads 0 = every core, 1 = one.
@@ -126,5 +134,7 @@ BENCHMARK(WarmLoad)
     ->Arg(256)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+BENCHMARK(LoadingScreen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -37,8 +37,10 @@ bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
         return false;
     const int32_t tilesPerSide = kTerrainTexels / tileSize;
     const std::string temporary = std::string(fileName) + ".tmp";
+    // Opened without the log line of BinaryFile::Open: this may run beside the
+    // main thread, and the caller reports a cache that was not saved itself.
     BinaryFile file;
-    file.Open(temporary.c_str(), "wb");
+    file.stream = std::fopen(temporary.c_str(), "wb");
     if (file.stream == nullptr)
         return false;
     file.WriteInt32s(1, &tilesPerSide);

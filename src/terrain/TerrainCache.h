@@ -22,5 +22,6 @@ TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint
 
 // Writes the cache through a temporary file beside it, renamed over the old one
 // only once complete. False, with the old file left as it was, when that fails.
+// Writes nothing to the log, so it may run beside the main thread.
 bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
                        const uint8_t* tiles);

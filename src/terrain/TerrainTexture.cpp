@@ -12,6 +12,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
 const uint8_t* SourcePixels(const char* name) {
@@ -47,24 +49,39 @@ int32_t UploadTile(int32_t previous, const char* name, const uint8_t* pixels, in
     return previous;
 }
 
-// The blend, with the loading screen at every texel row. The display is not
-// waited for while loading: the screen is paced by time instead.
+// While loading, the display is not waited for: the loading screen is paced by
+// time instead.
+class SwapIntervalOff {
+  public:
+    SwapIntervalOff() : context(SDL_GL_GetCurrentContext() != nullptr) {
+        if (context) {
+            previous = SDL_GL_GetSwapInterval();
+            SDL_GL_SetSwapInterval(0);
+        }
+    }
+    ~SwapIntervalOff() {
+        if (context)
+            SDL_GL_SetSwapInterval(previous);
+    }
+    SwapIntervalOff(const SwapIntervalOff&) = delete;
+    SwapIntervalOff& operator=(const SwapIntervalOff&) = delete;
+
+  private:
+    bool context;
+    int previous = 0;
+};
+
+// The blend, with the loading screen at every texel row but the very last,
+// whose screen the caller shows once the picture is made.
 void SynthesizeTiles(const HeightField& field, const TerrainSources& sources, int32_t size,
                      uint8_t* tiles) {
-    const bool context = SDL_GL_GetCurrentContext() != nullptr;
-    const int swapInterval = context ? SDL_GL_GetSwapInterval() : 0;
-    if (context)
-        SDL_GL_SetSwapInterval(0);
     ResetLoadingScreen();
     const int32_t tilesPerSide = kTerrainTexels / size;
     const int32_t lastTile = tilesPerSide * tilesPerSide - 1;
     BlendTerrainTiles(field, sources, size, tiles, [&](int32_t tile, int32_t row) {
-        const bool first = tile == 0 && row == 0;
-        const bool last = tile == lastTile && row == size - 1;
-        DrawLoadingScreen(float(row) / float(size), first || last);
+        if (tile != lastTile || row != size - 1)
+            DrawLoadingScreen(float(row) / float(size), tile == 0 && row == 0);
     });
-    if (context)
-        SDL_GL_SetSwapInterval(swapInterval);
 }
 } // namespace
 
@@ -82,8 +99,24 @@ void Landscape::BuildTextures(int32_t size) {
     if (cache == TerrainCacheResult::Mismatch)
         errorLog.Write("Terrain texture cache '%s' does not match, rebuilding it\n",
                        kTerrainCacheFile);
-    if (cache != TerrainCacheResult::Used)
+
+    // A new picture: its cache is written on the side while the last loading
+    // screen is shown and the tiles are uploaded.
+    bool saved = true;
+    std::thread writer;
+    if (cache != TerrainCacheResult::Used) {
+        SwapIntervalOff noWait;
         SynthesizeTiles(field, sources, size, buffer.get());
+        auto write = [&] {
+            saved = WriteTerrainCache(kTerrainCacheFile, size, check, buffer.get());
+        };
+        try {
+            writer = std::thread(write);
+        } catch (const std::system_error&) {
+            write();
+        }
+        DrawLoadingScreen(float(size - 1) / float(size), true);
+    }
 
     tileSize = size;
     const int32_t tileCount = (kTerrainTexels / size) * (kTerrainTexels / size);
@@ -92,7 +125,8 @@ void Landscape::BuildTextures(int32_t size) {
         tiles[i] =
             UploadTile(tiles[i], std::to_string(i).c_str(), buffer.get() + i * tileBytes, size);
 
-    if (cache != TerrainCacheResult::Used &&
-        !WriteTerrainCache(kTerrainCacheFile, size, check, buffer.get()))
+    if (writer.joinable())
+        writer.join();
+    if (!saved)
         errorLog.Write("Terrain texture cache '%s' not saved\n", kTerrainCacheFile);
 }

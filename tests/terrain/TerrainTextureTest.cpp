@@ -71,6 +71,7 @@ TEST_F(TerrainScene, ColdLoadBlendsShowsTheLoadingScreenAndWritesTheCache) {
     appState.fineTerrain = 1;
     appState.largeTerrainTexture = 0;
     const bool swapControl = SDL_GL_SetSwapInterval(1) == 0; // not under every X server
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);                       // as the scene set-up leaves it
     const int32_t screens = LoadingScreensDrawn();
     Landscape land;
     land.Load("textures/landscp.bmp");
@@ -88,6 +89,14 @@ TEST_F(TerrainScene, ColdLoadBlendsShowsTheLoadingScreenAndWritesTheCache) {
     // The first and the last row always show; 4096 rows never all do.
     EXPECT_GE(LoadingScreensDrawn() - screens, 2);
     EXPECT_LT(LoadingScreensDrawn() - screens, 4096);
+    // The last screen shows the bar at the last row's progress, 255 / 256: the
+    // frame (0, 96, 96) with the grey-tinted bar (0, 80, 80) added up to x = 597.8.
+    uint8_t rgb[3];
+    gl.ReadPixel(596, 240, rgb);
+    EXPECT_NEAR(rgb[1], 176, 3);
+    EXPECT_NEAR(rgb[2], 176, 3);
+    gl.ReadPixel(599, 240, rgb);
+    EXPECT_NEAR(rgb[1], 96, 3);
     if (swapControl) {
         EXPECT_EQ(SDL_GL_GetSwapInterval(), 1); // back as it was after loading
     }
