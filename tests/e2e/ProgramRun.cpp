@@ -224,7 +224,10 @@ bool ProgramRun::Focus(unsigned long window) {
     if (!Geometry(window, x, y, width, height))
         return false;
     std::string id = std::to_string(window);
-    return Xdo("mousemove --sync --window " + id + " " + std::to_string(width / 2) + " " +
+    // No --sync on the move: once the game holds the mouse it puts the pointer
+    // back, and a synchronous move would wait for a position it never keeps.
+    // The server handles the requests in order, so the focus still follows it.
+    return Xdo("mousemove --window " + id + " " + std::to_string(width / 2) + " " +
                std::to_string(height / 2)) &&
            Xdo("windowfocus --sync " + id);
 }
@@ -237,8 +240,7 @@ bool ProgramRun::Click(unsigned long window, int x, int y, int button) {
     if (!Focus(window))
         return false;
     std::string id = std::to_string(window);
-    return Xdo("mousemove --sync --window " + id + " " + std::to_string(x) + " " +
-               std::to_string(y)) &&
+    return Xdo("mousemove --window " + id + " " + std::to_string(x) + " " + std::to_string(y)) &&
            Xdo("click " + std::to_string(button));
 }
 
