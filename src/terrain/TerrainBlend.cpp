@@ -124,6 +124,10 @@ void BlendTerrainTiles(const HeightField& field, const TerrainSources& sources, 
     // Rows are taken one at a time by whichever thread is free, so a busy core
     // slows only its own share. The calling thread reports every row in order and
     // makes sure that the row it reports has been taken before it goes on.
+    // The first row is reported before any helper starts, so that what the
+    // report draws does not compete with the blend.
+    if (onRow)
+        onRow(0, 0);
     std::atomic<int32_t> next{0};
     auto take = [&] {
         const int32_t index = next.fetch_add(1);
@@ -142,7 +146,7 @@ void BlendTerrainTiles(const HeightField& field, const TerrainSources& sources, 
         }
     }
     for (int32_t index = 0; index < rowCount; ++index) {
-        if (onRow)
+        if (onRow && index > 0)
             onRow(index / tileSize, index % tileSize);
         while (next.load() <= index)
             take();

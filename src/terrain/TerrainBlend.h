@@ -46,7 +46,8 @@ uint8_t BlendChannel(uint8_t low, uint8_t middle, uint8_t high, const BlendWeigh
 // True for the tile sizes the texture can be cut into (256 and 1024 are used).
 bool ValidTileSize(int32_t tileSize);
 
-// Called on the blending thread before each texel row of each tile, in order.
+// Called on the calling thread before each texel row of each tile, in order; the
+// first call comes before any blending starts.
 using BlendRowCallback = std::function<void(int32_t tile, int32_t row)>;
 
 // Blends the whole picture into out (kTerrainBytes) as the N x N tiles of side

@@ -100,8 +100,9 @@ void Landscape::BuildTextures(int32_t size) {
         errorLog.Write("Terrain texture cache '%s' does not match, rebuilding it\n",
                        kTerrainCacheFile);
 
-    // A new picture: its cache is written on the side while the last loading
-    // screen is shown and the tiles are uploaded.
+    // A new picture: its last loading screen is shown once it is made (drawing
+    // competes with nothing then), and its cache is written on the side while the
+    // tiles are uploaded.
     bool saved = true;
     std::thread writer;
     if (cache != TerrainCacheResult::Used) {
@@ -110,12 +111,12 @@ void Landscape::BuildTextures(int32_t size) {
         auto write = [&] {
             saved = WriteTerrainCache(kTerrainCacheFile, size, check, buffer.get());
         };
+        DrawLoadingScreen(float(size - 1) / float(size), true);
         try {
             writer = std::thread(write);
         } catch (const std::system_error&) {
             write();
         }
-        DrawLoadingScreen(float(size - 1) / float(size), true);
     }
 
     tileSize = size;
