@@ -16,49 +16,22 @@
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "support/counting/AllocationCounter.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-
-// Every allocation through operator new, counted. (GCC cannot see that the
-// replaced operators pair malloc with free.)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-static std::atomic<long> allocations{0};
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 double Now() {
@@ -217,11 +190,11 @@ void InGame() {
     std::printf("    both tanks             %8.2f ms\n", MillisecondsPerFrame(DrawTanks, 200));
     std::printf("    the shot               %8.2f ms\n", MillisecondsPerFrame(DrawShot, 200));
 
-    long before = allocations.load();
+    long before = AllocationCount();
     for (int i = 0; i < 500; ++i)
         glWindow.Frame();
     std::printf("\nheap allocations (operator new) per frame in steady state: %.2f\n",
-                double(allocations.load() - before) / 500.0);
+                double(AllocationCount() - before) / 500.0);
 
     // Rebuilds, as holding R does: one per frame.
     inputDevices->keyState[DIK_R] = 0x80;

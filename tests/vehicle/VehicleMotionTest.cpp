@@ -2,38 +2,14 @@
 
 #include "app/AppState.h"
 #include "support/TestSupport.h"
+#include "support/counting/AllocationCounter.h"
 #include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleTestSupport.h"
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
-
-// Counts every allocation of this test program, to show that a steady state
-// of the motion step allocates nothing.
-namespace {
-std::atomic<long> allocations{0};
-}
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 bool Finite(const Vector4& v) {
@@ -253,9 +229,9 @@ TEST_F(VehicleMotion, FindGroundReusesItsNodesInASteadyState) {
     // Standing still on the ground, a step allocates nothing.
     for (int i = 0; i < 5; ++i)
         tank.Update(50);
-    const long before = allocations.load();
+    const long before = AllocationCount();
     for (int i = 0; i < 100; ++i)
         tank.Update(50);
-    EXPECT_EQ(allocations.load(), before);
+    EXPECT_EQ(AllocationCount(), before);
     EXPECT_EQ(CountTriangles(tank), triangles);
 }
