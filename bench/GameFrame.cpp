@@ -185,7 +185,7 @@ void InGame() {
     std::printf("  clear and swap only      %8.2f ms\n", clear);
     std::printf("  the whole frame          %8.2f ms\n", full);
     std::printf("  the scene's own share    %8.2f ms\n", full - clear);
-    std::printf("  of which, drawn alone after the frame's view:\n");
+    std::printf("  of which, drawn alone after the frame's view (each with its swap):\n");
     std::printf("    terrain and water      %8.2f ms\n", MillisecondsPerFrame(DrawLandscape, 200));
     std::printf("    both tanks             %8.2f ms\n", MillisecondsPerFrame(DrawTanks, 200));
     std::printf("    the shot               %8.2f ms\n", MillisecondsPerFrame(DrawShot, 200));

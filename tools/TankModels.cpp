@@ -296,9 +296,11 @@ ModelWriter MakeTankBarrel() {
 }
 
 void AddTankModels(std::vector<DataFile>& files) {
-    const ModelWriter parts[3] = {MakeTankHull(), MakeTankTurret(), MakeTankBarrel()};
-    for (int i = 0; i < 3; ++i)
+    ModelWriter parts[3] = {MakeTankHull(), MakeTankTurret(), MakeTankBarrel()};
+    for (int i = 0; i < 3; ++i) {
+        parts[i].GroupFacesByTexture();
         files.push_back({kModelFiles[i], parts[i].Bytes()});
+    }
 }
 
 bool CheckTankModel(const std::string& path, std::string& detail) {

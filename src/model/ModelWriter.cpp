@@ -4,7 +4,9 @@
 #include "platform/BinaryFile.h"
 #include "platform/ByteOrder.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 void PutFloat(std::vector<uint8_t>& out, float value) {
@@ -33,6 +35,29 @@ void ModelWriter::AddQuad(const std::string& texturePath, const float corners[4]
     std::memcpy(face.uv, uv, sizeof face.uv);
     faces.push_back(face);
     textures.push_back(texturePath);
+}
+
+void ModelWriter::GroupFacesByTexture() {
+    if (textures.size() != faces.size())
+        return; // entries and faces are not paired one to one
+    std::vector<size_t> order(faces.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // Pictures in the order of their first use, so the first face stays first.
+    std::map<std::string, size_t> firstUse;
+    for (size_t i = 0; i < textures.size(); ++i)
+        firstUse.emplace(textures[i], i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return firstUse[textures[a]] < firstUse[textures[b]];
+    });
+    std::vector<Face> sortedFaces;
+    std::vector<std::string> sortedTextures;
+    for (size_t i : order) {
+        sortedFaces.push_back(faces[i]);
+        sortedTextures.push_back(textures[i]);
+    }
+    faces = std::move(sortedFaces);
+    textures = std::move(sortedTextures);
 }
 
 void ModelWriter::AddMount(const std::string& name, float x, float y, float z) {

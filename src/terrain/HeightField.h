@@ -43,10 +43,10 @@ inline float Bilerp(double a, double b, double h00, double h01, double h10, doub
 }
 
 // Bilinear height between the four samples around the point; 0 where they do
-// not all exist.
+// not all exist, or when there are no samples (the landscape is unloaded).
 inline float SampleHeight(const HeightField& field, const SamplePosition& x,
                           const SamplePosition& z) {
-    if (!x.inside || !z.inside)
+    if (!x.inside || !z.inside || field.samples == nullptr)
         return 0.0f;
     const uint8_t* h00 = field.samples + static_cast<size_t>(z.i) * field.width + x.i;
     return Bilerp(x.frac, z.frac, h00[0], h00[field.width], h00[1], h00[field.width + 1]);

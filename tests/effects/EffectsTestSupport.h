@@ -47,9 +47,7 @@ inline bool LoadFlatGround(uint8_t level) {
 // Empties the global texture table and, with a context current, loads plain
 // white pictures under the names the shot looks up.
 inline void ResetTextures(bool withEffectTextures) {
-    textureManager.~TextureManager();
-    new (&textureManager) TextureManager();
-    textureManager.Create(8);
+    ResetTextureTable(8);
     if (!withEffectTextures)
         return;
     std::vector<uint8_t> white(8 * 8 * 3, 255);

@@ -23,9 +23,7 @@ inline const char* const kTestTextures[] = {
 inline const uint8_t kTestColours[][3] = {{255, 255, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
 
 inline void LoadTestTextures() {
-    if (textureManager.capacity != 0)
-        return;
-    textureManager.Create(256);
+    ResetTextureTable(256);
     for (int i = 0; i < 4; ++i) {
         uint8_t pixels[12];
         for (int p = 0; p < 4; ++p)

@@ -200,6 +200,34 @@ TEST_F(ModelFormat, ShortTextureListLeavesTheLastFacesWithout) {
     EXPECT_EQ(model.textureIds[2], -1);
 }
 
+TEST_F(ModelFormat, GroupingFacesByTextureKeepsEachFaceWithItsPicture) {
+    ModelWriter writer = SmallModel();
+    AddSquare(writer, "art/cobra_camo.bmp", 3, 0, 1);
+    AddSquare(writer, "c:/art/tank/cobra_treads.tga", 4, 0, 1);
+    writer.GroupFacesByTexture();
+    Model model;
+    model.Load(WriteModel(dir, "grouped.rozi", writer.Bytes()).c_str());
+    ASSERT_EQ(model.loaded, 1);
+    ASSERT_EQ(model.faceCount, 5);
+    // Pictures in the order of first use; within a picture the old order.
+    const int32_t ids[5] = {1, 1, 2, 2, -1};
+    const float firstX[5] = {0, 4, 1, 3, 2};
+    for (int f = 0; f < 5; ++f) {
+        EXPECT_EQ(model.textureIds[f], ids[f]) << "face " << f;
+        EXPECT_EQ(model.frames[0][3 * model.faceIndices[4 * f]], firstX[f]) << "face " << f;
+    }
+
+    // Entries not paired with faces one to one are left as they are.
+    ModelWriter unpaired = SmallModel();
+    unpaired.textures.resize(1);
+    unpaired.GroupFacesByTexture();
+    EXPECT_EQ(unpaired.Bytes(), [] {
+        ModelWriter same = SmallModel();
+        same.textures.resize(1);
+        return same.Bytes();
+    }());
+}
+
 TEST_F(ModelFormat, LoadTwiceAndReleaseWhenNotLoaded) {
     Model model;
     model.Release(); // never loaded: nothing to free

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "app/Globals.h"
+#include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/MessageBox.h"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -142,4 +144,11 @@ std::string LogCapture::Finish() {
 
 std::string LogCapture::Contents() const {
     return ReadFileText(file);
+}
+
+void ResetTextureTable(int32_t capacity) {
+    textureManager.~TextureManager();
+    new (&textureManager) TextureManager();
+    if (capacity > 0)
+        textureManager.Create(capacity);
 }

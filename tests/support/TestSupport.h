@@ -31,6 +31,10 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteFileText(const std::string& path, const std::string& text);
 
+// Drops the global texture table with its slots and, for a capacity above 0,
+// creates a new one (the textures of an earlier test's context are gone).
+void ResetTextureTable(int32_t capacity);
+
 // A hidden 640 x 480 window with a current OpenGL context (compatibility
 // profile, double buffered, 16-bit depth), for tests that draw or upload.
 class GLTestContext {

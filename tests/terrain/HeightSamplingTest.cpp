@@ -114,4 +114,8 @@ TEST(HeightSampling, WorldToMapUsesTheGlobalLandscapeWithoutUndoingTheMapScale) 
     landscape.Unload(); // twice is harmless
     EXPECT_EQ(landscape.heightMap, nullptr);
     EXPECT_EQ(landscape.loaded, 0);
+    // The sizes stay, the samples are gone: heights read as 0, nothing is read.
+    EXPECT_EQ(landscape.HeightAt(0.5f, 0.5f), 0.0f);
+    landscape.SampleVertex(0.5f, 0.5f, vertex);
+    EXPECT_EQ(vertex.y, 0.0f);
 }

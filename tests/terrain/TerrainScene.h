@@ -61,17 +61,9 @@ class TerrainScene : public testing::Test {
         WritePicture("textures/trail.bmp", 8, 8, Solid(8, 8, 128, 128, 128));
     }
 
-    // A fresh global texture table (the previous one is dropped with its slots).
-    static void ResetTextures(int32_t capacity) {
-        textureManager.~TextureManager();
-        new (&textureManager) TextureManager();
-        if (capacity > 0)
-            textureManager.Create(capacity);
-    }
-
     // The table as start-up leaves it for the terrain: its pictures in slots 0 to 5.
     static void LoadTextures(int32_t capacity = 256) {
-        ResetTextures(capacity);
+        ResetTextureTable(capacity);
         for (const char* name :
              {"textures/landscpt.bmp", "textures/landscpt2.bmp", "textures/landscpt3.bmp",
               "textures/info.bmp", "textures/water.bmp", "textures/trail.bmp"})
@@ -87,7 +79,7 @@ class TerrainScene : public testing::Test {
     void TearDown() override {
         appState.fineTerrain = fineTerrain;
         appState.largeTerrainTexture = largeTexture;
-        ResetTextures(0);
+        ResetTextureTable(0);
     }
 
     GLTestContext gl;

@@ -249,7 +249,7 @@ TEST_F(TerrainScene, ReloadsReuseTheirSlots) {
     ExpectTiles(land, 256, ExpectedTiles(land, 256));
 
     // A slot that no longer holds its tile is not taken over.
-    ResetTextures(256);
+    ResetTextureTable(256);
     LoadTextures();
     textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
     land.Unload();
@@ -284,7 +284,7 @@ TEST_F(TerrainScene, AMissingOrMisshapenSourceEndsTheProgramClearly) {
     WriteData(Hills);
     ExpectFatal(
         [] {
-            ResetTextures(16);
+            ResetTextureTable(16);
             textureManager.LoadFromFile("textures/landscpt.bmp");
             textureManager.LoadFromFile("textures/landscpt3.bmp");
             Landscape land;
@@ -294,7 +294,7 @@ TEST_F(TerrainScene, AMissingOrMisshapenSourceEndsTheProgramClearly) {
     WritePicture("textures/landscpt3.bmp", 128, 256, Busy(128, 256, 5));
     ExpectFatal(
         [] {
-            ResetTextures(16);
+            ResetTextureTable(16);
             for (const char* name :
                  {"textures/landscpt.bmp", "textures/landscpt2.bmp", "textures/landscpt3.bmp"})
                 textureManager.LoadFromFile(name);
