@@ -16,6 +16,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "support/GameStart.h"
 #include "support/counting/AllocationCounter.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
@@ -50,26 +51,11 @@ double ResidentMiB() {
     return resident * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// WinMain's start-up without the dialog: windowed, fine terrain, 1024 tiles.
-void StartUp() {
-    errorLog.Open("error.out");
-    errorLog.Write("Zezivoze error log\n");
-    glWindow.SetFullscreen(0);
-    glWindow.SetWindowProc(WindowProc);
-    appState.fineTerrain = 1;
-    appState.largeTerrainTexture = 1;
-    glWindow.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
-    glWindow.frameCallback = RenderFrame;
-    inputDevices = new InputDevices;
-    LoadTextureTable(textureManager);
-    InitScene();
-}
-
 // One start-up in its own process, as the program would make it: prints the
 // time to the first presented frame, measured from the process's exec.
 int StartChild(const char* dir, double spawned) {
     fs::current_path(dir);
-    StartUp();
+    StartGameWithoutDialog();
     glWindow.Frame();
     glFinish();
     std::printf("%.3f\n", (Now() - spawned) * 1000.0);
@@ -167,7 +153,7 @@ void InGame() {
     fs::remove_all(dir);
     fs::copy(fs::path(ZEZIVOZE_BINARY_DIR) / "data", dir, fs::copy_options::recursive);
     fs::current_path(dir);
-    StartUp();
+    StartGameWithoutDialog();
 
     // A shot fired down at the ground next to the tank, updated until it bursts.
     for (int i = 0; i < 30; ++i)

@@ -1,4 +1,5 @@
 #include "GameScene.h"
+#include "support/GameStart.h"
 
 #include "app/AppState.h"
 #include "app/Frame.h"
@@ -21,18 +22,8 @@ namespace fs = std::filesystem;
 void GameScene::SetUp() {
     fs::copy(fs::path(ZEZIVOZE_BINARY_DIR) / "data", dir.path(), fs::copy_options::recursive);
     PrepareData();
-    errorLog.Open("error.out");
-    errorLog.Write("Zezivoze error log\n");
-    glWindow.SetFullscreen(0);
-    glWindow.SetWindowProc(WindowProc);
-    appState.fineTerrain = 1;
-    appState.largeTerrainTexture = 1;
-    glWindow.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
+    StartGameWithoutDialog();
     ASSERT_TRUE(glWindow.IsLive());
-    glWindow.frameCallback = RenderFrame;
-    inputDevices = new InputDevices;
-    LoadTextureTable(textureManager);
-    InitScene();
 }
 
 void GameScene::TearDown() {

@@ -1,0 +1,7 @@
+#pragma once
+
+// The program's start-up as WinMain makes it, without the dialog: the log,
+// a 640 x 480 window (windowed, fine terrain, 1024 tiles), an input object
+// with no devices (callers write the key state), the texture table and the
+// scene. Run it in a folder that holds the data set.
+void StartGameWithoutDialog();
