@@ -1,0 +1,480 @@
+// The picture readers and the texture manager: the height-map reader and the
+// DIB decoder on pictures of our own writer in every layout and on hand-made
+// files (byte by byte, independent of the writer); the texture manager and the
+// start-up texture table with a real OpenGL context.
+#include "app/Globals.h"
+#include "app/TextureTable.h"
+#include "image/BmpReader.h"
+#include "image/BmpWriter.h"
+#include "image/DibImage.h"
+#include "image/TextureManager.h"
+#include "platform/ErrorLog.h"
+#include "platform/MessageBox.h"
+#include "support/TestSupport.h"
+
+#include <GL/gl.h>
+#include <array>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <tuple>
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+using Rgb = std::array<uint8_t, 3>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The values as n little-endian bytes each.
+Bytes Words(std::initializer_list<uint32_t> values, int n = 4) {
+    Bytes b;
+    for (uint32_t v : values)
+        for (int i = 0; i < n; ++i)
+            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    return b;
+}
+
+Bytes Patched(Bytes b, size_t at, uint32_t value, int n = 4) {
+    const Bytes word = Words({value}, n);
+    std::copy(word.begin(), word.end(), b.begin() + static_cast<long>(at));
+    return b;
+}
+
+// The red, green, blue bytes of the pixels, in the order given.
+Bytes Px(std::initializer_list<Rgb> pixels) {
+    Bytes b;
+    for (const Rgb& p : pixels)
+        b = b + Bytes(p.begin(), p.end());
+    return b;
+}
+
+// A picture of distinct colours, or only of the colours given; top row first
+// unless asked for the bottom row first.
+Bytes Picture(int width, int height, const std::vector<uint32_t>& colours = {},
+              bool bottomUp = false) {
+    Bytes rgb;
+    for (int i = 0; i < width * height; ++i) {
+        const uint32_t x = i % width, y = bottomUp ? height - 1 - i / width : i / width;
+        const uint32_t c = colours.empty()
+                               ? ((x * 40 + 7) & 255) << 16 | ((y * 50 + 3) & 255) << 8 |
+                                     (((x + y) * 20 + 1) & 255)
+                               : colours[(x * 7 + y * 3) % colours.size()];
+        rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    }
+    return rgb;
+}
+
+struct Decoded {
+    int width = 0;
+    Bytes pixels; // empty when refused
+    std::vector<MessageBoxRecorder::Box> boxes;
+};
+
+Decoded Decode(const Bytes& file) {
+    MessageBoxRecorder recorder;
+    Decoded d;
+    if (RgbImage* image = DecodeDibImage(file.data(), file.size(), "fixture.bmp")) {
+        d.width = image->width;
+        d.pixels.assign(image->pixels, image->pixels + size_t(image->width) * image->height * 3);
+        DeleteRgbImage(image);
+    }
+    d.boxes = recorder.boxes();
+    return d;
+}
+
+// A 40-byte header (after the "BM" file header unless packed), then extra
+// (masks, colour table) and the bits.
+Bytes Dib40(int32_t width, int32_t height, int bpp, uint32_t compression, uint32_t coloursUsed,
+            const Bytes& extra, const Bytes& bits, bool fileHeader = true) {
+    const uint32_t offset = 54 + uint32_t(extra.size()), size = uint32_t(bits.size());
+    const Bytes file = fileHeader ? Bytes{'B', 'M'} + Words({offset + size, 0, offset}) : Bytes{};
+    return file +
+           Words({40, uint32_t(width), uint32_t(height), 1 | uint32_t(bpp) << 16, compression, size,
+                  0, 0, coloursUsed, 0}) +
+           extra + bits;
+}
+
+// Colour table entries: blue, green, red and (unless 3 bytes) a zero.
+Bytes Table(std::initializer_list<Rgb> colours, bool threeBytes = false) {
+    Bytes b;
+    for (const Rgb& c : colours)
+        b = b + (threeBytes ? Bytes{c[2], c[1], c[0]} : Bytes{c[2], c[1], c[0], 0});
+    return b;
+}
+
+const Rgb c0 = {10, 20, 30}, c1 = {200, 100, 50}, c2 = {1, 2, 3}, c3 = {90, 180, 250},
+          K = {0, 0, 0};
+
+// Runs body in a child process with message boxes swallowed and the global log
+// on the child's stderr; expects exit code 1 and that log to end in the text
+// after its first line. With a context the child is a fresh run of the test
+// program, so that it can make its own OpenGL context.
+template <typename Body>
+void ExpectFatalLog(Body body, const std::string& text, bool withContext = false) {
+    std::string pattern = "opened\\.\n";
+    for (char c : text)
+        pattern += (std::string("()[]{}.*+?^$|\\").find(c) != std::string::npos ? "\\" : "") +
+                   std::string(1, c);
+    GTEST_FLAG_SET(death_test_style, withContext ? "threadsafe" : "fast");
+    EXPECT_EXIT(
+        {
+            SetMessageBoxSink([](const char*, const char*) {});
+            GLTestContext* gl = withContext ? new GLTestContext : nullptr;
+            if (gl != nullptr && !gl->ok())
+                std::exit(3);
+            errorLog.Open("/dev/stderr");
+            body();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), pattern + "$");
+}
+
+GLint Get(GLenum which) {
+    GLint value = -1;
+    if (which == GL_TEXTURE_BINDING_2D)
+        glGetIntegerv(which, &value);
+    else if (which == GL_TEXTURE_WIDTH || which == GL_TEXTURE_HEIGHT)
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &value);
+    else
+        glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+    return value;
+}
+
+std::string LogAfterFirstLine(LogCapture& log) {
+    const std::string text = log.Finish();
+    return text.substr(text.find(".\n") + 2);
+}
+} // namespace
+
+TEST(BmpReader, ReadsPaddedRowsEitherWayUpTopRowFirstInFileByteOrder) {
+    TempDir dir;
+    const std::string path = dir.File("p.bmp");
+    for (bool topDown : {false, true})
+        for (int width : {3, 4, 5})
+            for (int height : {0, 1, 2, 3}) {
+                BmpLayout layout;
+                layout.topDown = topDown;
+                const Bytes rgb = Picture(width, height);
+                // A legal zero image size: computed from the sides instead.
+                ASSERT_TRUE(
+                    WriteBinaryFile(path, Patched(EncodeBmp(width, height, rgb, layout), 34, 0)));
+                BmpReader reader;
+                reader.Load(path.c_str());
+                ASSERT_EQ(reader.width, width);
+                ASSERT_EQ(reader.height, height);
+                Bytes rgbBack(reader.pixels, reader.pixels + rgb.size());
+                for (size_t i = 0; i < rgbBack.size(); i += 3)
+                    std::swap(rgbBack[i], rgbBack[i + 2]); // held as blue, green, red
+                EXPECT_EQ(rgbBack, rgb) << width << " x " << height << (topDown ? " top-down" : "");
+                EXPECT_EQ(reader.imageSize, uint32_t((width * 3 + 3) / 4 * 4 * height));
+            }
+}
+
+TEST(BmpReaderDeathTest, RefusesWhatItCannotReadWithItsMessage) {
+    TempDir dir;
+    const Bytes good = EncodeBmp24(4, 4, Picture(4, 4));
+    BmpLayout eight;
+    eight.bitsPerPixel = 8;
+    eight.palette = {0, 0xFFFFFF};
+    const std::string id = "FATAL ERROR: m_bmp FILE ERROR: Incorrect id\n",
+                      bad = "FATAL ERROR: BMP FILE ERROR: ",
+                      fits = "Pixel data does not fit the file\n";
+    // Texts from "(" on follow the file's "opened" line.
+    const std::tuple<const char*, Bytes, std::string> cases[] = {
+        {"ba.bmp", Patched(good, 1, 'A', 1), id},
+        {"xm.bmp", Patched(good, 0, 'X', 1), id},
+        {"empty.bmp", {}, id},
+        {"missing.bmp", {}, "Unable to open file (" + dir.File("missing.bmp") + ")" + id},
+        {"8.bmp", EncodeBmp(4, 4, Picture(4, 4), eight),
+         "(4,4,8)\n" + bad + "Not 24 bpp, 8 instead\n"},
+        // Sizes and offsets that do not fit the file are refused before any allocation.
+        {"truncated.bmp", Bytes(good.begin(), good.end() - 1), "(4,4,24)\n" + bad + fits},
+        {"offset.bmp", Patched(good, 10, 0xFFFFFFF0), "(4,4,24)\n" + bad + fits},
+        {"wide.bmp", Patched(good, 18, 0x7FFFFFFF),
+         "(2147483647,4,24)\n" + bad + "Unusable picture size 2147483647 x 4\n"},
+        {"negative.bmp", Patched(good, 18, 0xFFFFFFFF),
+         "(-1,4,24)\n" + bad + "Unusable picture size -1 x 4\n"},
+        {"tall.bmp", Patched(good, 22, 0x80000000),
+         "(4,-2147483648,24)\n" + bad + "Unusable picture size 4 x -2147483648\n"},
+    };
+    for (const auto& [name, bytes, text] : cases) {
+        const std::string path = dir.File(name);
+        if (name != std::string("missing.bmp"))
+            WriteBinaryFile(path, bytes);
+        ExpectFatalLog([&] { BmpReader().Load(path.c_str()); },
+                       (text[0] == '(' ? "BMP File '" + path + "' opened " : "") + text);
+    }
+}
+
+TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
+    std::vector<uint32_t> many;
+    for (uint32_t i = 0; i < 256; ++i)
+        many.push_back(i << 16 | ((i * 37) & 255) << 8 | (255 - i));
+    const std::vector<uint32_t> any, two = {0x102030, 0xF0E0D0},
+                                     sixteen(many.begin(), many.begin() + 16);
+    // Channels that 5 and 6 bits hold exactly (top bits repeated below).
+    const std::vector<uint32_t> exact16 = {0xFFFFFF, 0x000000, 0x08E718, 0xF710EF, 0x18FF00};
+    const struct {
+        const char* name;
+        int bpp;
+        uint32_t compression;
+        const std::vector<uint32_t>& colours; // empty: any colour; for 8 bits and less the palette
+        bool core = false, packed = false;
+        uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+    } cases[] = {
+        {"24", 24, 0, any},
+        {"32", 32, 0, any},
+        {"16", 16, 0, exact16},
+        {"16 fields 5-6-5", 16, 3, exact16},
+        {"32 fields", 32, 3, any, false, false, {0xFF000000, 0xFF0000, 0xFF00}},
+        {"8", 8, 0, many},
+        {"4", 4, 0, sixteen},
+        {"1", 1, 0, two},
+        {"rle8", 8, 1, many},
+        {"rle4", 4, 2, sixteen},
+        {"core 8", 8, 0, many, true},
+        {"core 24", 24, 0, any, true},
+        {"packed 4", 4, 0, sixteen, false, true},
+        {"packed 32 fields", 32, 3, any, false, true, {0xFF, 0xFF00, 0xFF0000}},
+    };
+    for (const auto& c : cases)
+        for (bool topDown : {false, true})
+            for (int width : {1, 3, 4, 5, 9, 17}) {
+                BmpLayout layout;
+                layout.bitsPerPixel = c.bpp, layout.compression = c.compression;
+                layout.coreHeader = c.core, layout.fileHeader = !c.packed, layout.topDown = topDown;
+                layout.palette = c.bpp <= 8 ? c.colours : any;
+                std::copy_n(c.masks, 3, layout.masks);
+                const Bytes rgb = Picture(width, 3, c.colours);
+                const Decoded d = Decode(EncodeBmp(width, 3, rgb, layout));
+                const std::string what = std::string(c.name) + " width " + std::to_string(width) +
+                                         (topDown ? " top-down" : "");
+                EXPECT_EQ(d.width, width) << what;
+                EXPECT_EQ(d.pixels, Picture(width, 3, c.colours, true)) << what;
+                EXPECT_TRUE(d.boxes.empty()) << what;
+            }
+}
+
+TEST(DibFixture, RunLengthRunsLiteralsEndOfLineDeltaAndEnd) {
+    const Bytes table = Table({c0, c1, c2, c3});
+    // Three of colour 1; literal 2 3 2, padded to 16 bits; end of line; nine of
+    // colour 3, cut at the row's end; delta 2 right, 1 up; two of colour 0; end
+    // of picture; a run after the end, ignored.
+    const Bytes rle8 = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 9, 3, 0, 2, 2, 1, 2, 0, 0, 1, 5, 2};
+    // Skipped pixels stay black; the nine-run ends at the row's end, so the
+    // delta starts from x = 6 and lands beyond the next row's last pixel.
+    EXPECT_EQ(Decode(Dib40(6, 3, 8, 1, 4, table, rle8)).pixels,
+              Px({c1, c1, c1, c2, c3, c2, c3, c3, c3, c3, c3, c3, K, K, K, K, K, K}));
+    const Bytes delta = {0x00, 0x02, 0x03, 0x01, 0x02, 0x01, 0x00, 0x01};
+    EXPECT_EQ(Decode(Dib40(6, 2, 8, 1, 4, table, delta)).pixels,
+              Px({K, K, K, K, K, K, K, K, K, c1, c1, K}));
+    // Codes that run past the file are cut, not read beyond it.
+    const Decoded cut = Decode(Dib40(4, 4, 8, 1, 4, table, {0x02, 0x01, 0x00, 0x09, 1, 1}));
+    ASSERT_EQ(cut.pixels.size(), 48u);
+    EXPECT_EQ(Bytes(cut.pixels.begin(), cut.pixels.begin() + 9), Px({c1, c1, K}));
+
+    // 1 2 1 2 1; literal 3 0 1, whose 1 falls beyond width 7; end of line; delta
+    // 3 right; 2 3; literal 0 1 2 3 0 (3 bytes and a pad), cut at 7; end.
+    const Bytes rle4 = {0x05, 0x12, 0,    3, 0x30, 0x10, 0,    0, 0, 2, 3,
+                        0,    0x02, 0x23, 0, 5,    1,    0x23, 0, 0, 0, 1};
+    EXPECT_EQ(Decode(Dib40(7, 2, 4, 2, 4, table, rle4)).pixels,
+              Px({c1, c2, c1, c2, c1, c3, c0, K, K, K, c2, c3, c0, c1}));
+}
+
+TEST(DibFixture, DirectColoursPaddingTopDownAndBitFields) {
+    // Width 3: each row has 3 bytes of padding; the first pixel is the bottom left.
+    const Bytes bits = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0xEE, 0xEE, 0xEE,
+                        10, 11, 12, 13, 14, 15, 16, 17, 18, 0xEE, 0xEE, 0xEE};
+    const Bytes expected = {3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13, 18, 17, 16};
+    EXPECT_EQ(Decode(Dib40(3, 2, 24, 0, 0, {}, bits)).pixels, expected);
+    // Stored top-down, the same picture comes back bottom row first.
+    const Bytes topDown =
+        Bytes(bits.begin() + 12, bits.end()) + Bytes(bits.begin(), bits.begin() + 12);
+    EXPECT_EQ(Decode(Dib40(3, -2, 24, 0, 0, {}, topDown)).pixels, expected);
+
+    // Bit fields 5-6-5 widen each channel with its top bits; 10-10-10 keeps the top 8.
+    const Bytes masks565 = Words({0xF800, 0x07E0, 0x001F});
+    EXPECT_EQ(
+        Decode(Dib40(2, 2, 16, 3, 0, masks565, Words({0xF800, 0x07E0, 0x001F, 0x8410}, 2))).pixels,
+        (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 0x84, 0x82, 0x84}));
+    const Bytes masks1010 = Words({0x3FF00000, 0x000FFC00, 0x000003FF});
+    EXPECT_EQ(
+        Decode(Dib40(2, 1, 32, 3, 0, masks1010, Words({0x3FF00001, 0x200FFD55}), false)).pixels,
+        (Bytes{255, 0, 0, 0x80, 0xFF, 0x55}));
+    // Plain 16 bits are 5-5-5, plain 32 bits blue, green, red, unused.
+    EXPECT_EQ(Decode(Dib40(4, 1, 16, 0, 0, {}, Words({0x7C00, 0x03E0, 0x001F, 0x4210}, 2))).pixels,
+              (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255, 0x84, 0x84, 0x84}));
+    EXPECT_EQ(Decode(Dib40(1, 1, 32, 0, 0, {}, {1, 2, 3, 99})).pixels, (Bytes{3, 2, 1}));
+}
+
+TEST(DibFixture, PalettesLookUpEveryIndex) {
+    // 1 bit, width 9: two bytes a row plus padding; most significant bit first.
+    const Bytes bits = {0b10110000, 0b10000000, 0, 0, 0b01000000, 0b00000000, 0, 0};
+    EXPECT_EQ(Decode(Dib40(9, 2, 1, 0, 0, Table({c1, c3}), bits)).pixels,
+              Px({c3, c1, c3, c3, c1, c1, c1, c1, c3, c1, c3, c1, c1, c1, c1, c1, c1, c1}));
+    // 8 bits with three colours in use: an index past them stays black.
+    EXPECT_EQ(Decode(Dib40(5, 1, 8, 0, 3, Table({c0, c1, c2}), {2, 1, 0, 5, 255, 0, 0, 0})).pixels,
+              Px({c2, c1, c0, K, K}));
+    // 4 bits, a 12-byte header with a 3-byte colour table and no "BM": the bits
+    // follow the table directly.
+    const Bytes core =
+        Words({12, 3 | 1 << 16, 1 | 4 << 16}) +
+        Table({c0, c1, c2, c3, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c1}, true) +
+        Bytes{0x3F, 0x20, 0, 0};
+    EXPECT_EQ(Decode(core).pixels, Px({c3, c1, c2}));
+}
+
+TEST(DibFixture, DamagedAndForeignFilesAreRefusedWithTheirMessage) {
+    const Bytes good = Dib40(2, 2, 24, 0, 0, {}, Bytes(16, 7));
+    const Bytes paletted = Dib40(2, 2, 8, 0, 2, Table({c0, c1}), Bytes(8, 1));
+    ASSERT_EQ(Decode(good).pixels.size(), 12u);
+    ASSERT_EQ(Decode(paletted).pixels, Px({c1, c1, c1, c1}));
+    const std::string unknown = "Unknown DIB file format.",
+                      conversion = "Image file conversion error.", memory = "Out of memory.";
+    const std::tuple<const char*, Bytes, std::string> cases[] = {
+        {"124-byte header", Patched(good, 14, 124), unknown},
+        {"64-byte header", Patched(good, 14, 64), unknown},
+        {"no header size", Bytes{'B', 'M', 1, 2, 3}, unknown},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, unknown},
+        {"header cut short", Bytes(good.begin(), good.begin() + 40), conversion},
+        {"pixels cut short", Bytes(good.begin(), good.end() - 1), conversion},
+        {"pixel offset past the end", Patched(good, 10, 0xFFFFFF00), conversion},
+        {"pixel offset near the end", Patched(good, 10, 60), conversion},
+        {"huge width", Patched(good, 18, 0x7FFFFFFF), memory},
+        {"huge height", Patched(good, 22, 0x80000000), memory},
+        {"huge area", Patched(Patched(good, 18, 30000), 22, 30000), memory},
+        {"zero width", Patched(good, 18, 0), memory},
+        {"negative width", Patched(good, 18, 0xFFFFFFFE), memory},
+        {"zero height", Patched(good, 22, 0), memory},
+        {"palette count beyond the file", Patched(paletted, 46, 0xFFFF), conversion},
+        {"unknown compression", Patched(good, 30, 4), conversion},
+        {"run-length 24 bits", Patched(good, 30, 1), conversion},
+        {"bit fields 24 bits", Patched(good, 30, 3), conversion},
+        {"7 bits", Dib40(2, 2, 7, 0, 0, {}, Bytes(16)), conversion},
+        {"run-length top-down", Dib40(2, -2, 8, 1, 2, Table({c0, c1}), {0, 1}), conversion},
+        {"bit fields without masks", Dib40(1, 1, 16, 3, 0, {}, {}, false), conversion},
+    };
+    for (const auto& [what, file, message] : cases) {
+        const Decoded d = Decode(file);
+        EXPECT_TRUE(d.pixels.empty()) << what;
+        ASSERT_EQ(d.boxes.size(), 1u) << what;
+        EXPECT_EQ(d.boxes[0].caption + "|" + d.boxes[0].text, "Error|" + message) << what;
+    }
+}
+
+TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
+    GLTestContext gl;
+    ASSERT_TRUE(gl.ok());
+    MessageBoxRecorder boxes;
+    TempDir dir(true);
+    LogCapture log;
+
+    // A 24-bit picture top row first, and as OpenGL should hold it, bottom row
+    // first; a tile of odd width, whose rows are packed.
+    std::vector<uint8_t> wide, wideUp, odd(3 * 2 * 3);
+    for (int y = 0; y < 4; ++y)
+        for (int i = 0; i < 24; ++i)
+            wide.push_back(uint8_t(y * 60 + i)), wideUp.push_back(uint8_t((3 - y) * 60 + i));
+    std::iota(odd.begin(), odd.end(), uint8_t(100));
+    ASSERT_TRUE(WriteBinaryFile("textures/water.bmp", EncodeBmp24(8, 4, wide)));
+
+    TextureManager manager;
+    manager.Create(8);
+    EXPECT_EQ(manager.FindByName("textures/water.bmp"), -1);
+    EXPECT_EQ(manager.LoadFromFile("textures/water.bmp"), 0);
+    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), 1);
+    EXPECT_EQ(manager.LoadFromFile("textures/water.bmp"), 2);
+    const std::vector<uint8_t> texels[3] = {wideUp, odd, wideUp};
+    odd[0] = 1; // the slot keeps its own copy
+    EXPECT_EQ(manager.count, 3);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(manager.FindByName("textures/water.bmp"), 0); // the first of two
+    EXPECT_EQ(manager.FindByName("0"), 1);
+    for (const char* other : {"textures/Water.bmp", "water.bmp", "textures/water.bmp ", "1"})
+        EXPECT_EQ(manager.FindByName(other), -1) << other;
+    EXPECT_STREQ(manager.slots[1].Name(), "0");
+
+    // Each slot is its own texture object at the picture's own size, filtered
+    // linearly and repeated, holding the picture bottom row first.
+    const int sizes[3][2] = {{8, 4}, {3, 2}, {8, 4}};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int slot = 0; slot < 3; ++slot) {
+        manager.Bind(slot);
+        EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), GLint(manager.ids[slot]));
+        ASSERT_EQ(Get(GL_TEXTURE_WIDTH), sizes[slot][0]) << slot;
+        ASSERT_EQ(Get(GL_TEXTURE_HEIGHT), sizes[slot][1]) << slot;
+        EXPECT_EQ(std::tuple(Get(GL_TEXTURE_MIN_FILTER), Get(GL_TEXTURE_MAG_FILTER),
+                             Get(GL_TEXTURE_WRAP_S)),
+                  std::tuple(GL_LINEAR, GL_LINEAR, GL_REPEAT));
+        std::vector<uint8_t> got(texels[slot].size());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
+        EXPECT_EQ(got, texels[slot]) << slot;
+    }
+    // Nothing is bound for a failed look-up or a slot not used yet.
+    manager.Bind(1);
+    for (int bad : {-1, 3, 8, 1000, -1000}) {
+        manager.Bind(bad);
+        EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), GLint(manager.ids[1])) << bad;
+    }
+    EXPECT_EQ(LogAfterFirstLine(log), "Texture 'textures/water.bmp' loaded\nTexture '0' loaded\n"
+                                      "Texture 'textures/water.bmp' loaded\nLog file closed\n");
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(TextureManagerDeathTest, AFullTableAndAMissingOrUnreadableFileEndTheProgram) {
+    std::string loads;
+    for (int i = 0; i < 256; ++i)
+        loads += "Texture '" + std::to_string(i) + "' loaded\n";
+    ExpectFatalLog(
+        [] {
+            TextureManager manager;
+            manager.Create(256);
+            const uint8_t pixel[3] = {1, 2, 3};
+            for (int i = 0; i < 256; ++i)
+                if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
+                    std::exit(4);
+            manager.LoadFromMemory("256", pixel, 1, 1);
+        },
+        loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached", true);
+    ExpectFatalLog(
+        [] {
+            TextureManager manager;
+            manager.Create(4);
+            manager.LoadFromFile("no/such.bmp");
+        },
+        "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'", true);
+    ExpectFatalLog(
+        [] {
+            TempDir here(true);
+            WriteFileText("broken.bmp", "BM this is no picture at all");
+            TextureManager manager;
+            manager.Create(4);
+            manager.LoadFromFile("broken.bmp");
+        },
+        "FATAL ERROR: Unable to load texture 'broken.bmp'", true);
+}
+
+// The start-up load of the default data set: 256 slots, the 33 pictures in
+// table order, one log line each.
+TEST(TextureTable, LoadsTheDefaultPicturesInTableOrder) {
+    GLTestContext gl;
+    ASSERT_TRUE(gl.ok());
+    MessageBoxRecorder boxes;
+    TempDir dir(true);
+    ASSERT_EQ(std::system("'" ZEZIVOZE_BINARY_DIR "/zezivoze-data' generate . >/dev/null"), 0);
+    LogCapture log;
+    TextureManager manager;
+    LoadTextureTable(manager);
+    EXPECT_EQ(manager.capacity, 256);
+    ASSERT_EQ(manager.count, kTextureTableSize);
+    std::string expected;
+    for (int i = 0; i < kTextureTableSize; ++i) {
+        expected += std::string("Texture '") + kTextureTable[i] + "' loaded\n";
+        EXPECT_EQ(manager.FindByName(kTextureTable[i]), i);
+    }
+    EXPECT_EQ(LogAfterFirstLine(log), expected + "Log file closed\n");
+    EXPECT_TRUE(boxes.boxes().empty());
+}
