@@ -1,9 +1,10 @@
 // Runs the real zezivoze-data on real folders.
-#include "app/Globals.h"
 #include "app/TextureTable.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"
 #include "image/DibImage.h"
+#include "model/Model.h"
+#include "model/ModelFiles.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -11,13 +12,14 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <set>
-#include <sstream>
 #include <sys/wait.h>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
 namespace {
+const auto npos = std::string::npos;
+
 struct ToolRun {
     int code = -1;
     std::string out, err;
@@ -30,12 +32,23 @@ ToolRun Tool(const std::vector<std::string>& args) {
     for (const std::string& arg : args)
         command += " '" + arg + "'";
     command += " >'" + scratch.File("out") + "' 2>'" + scratch.File("err") + "'";
-    int status = std::system(command.c_str());
-    ToolRun run;
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadFileText(scratch.File("out"));
-    run.err = ReadFileText(scratch.File("err"));
-    return run;
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+            ReadFileText(scratch.File("out")), ReadFileText(scratch.File("err"))};
+}
+
+// The default set, generated once for the tests that only read it.
+const fs::path& DataSet() {
+    static TempDir dir;
+    static const fs::path data = [] {
+        EXPECT_EQ(Tool({"generate", dir.File("data")}).code, 0);
+        return dir.path() / "data";
+    }();
+    return data;
+}
+
+std::string In(const std::string& file) {
+    return (DataSet() / file).string();
 }
 
 std::map<std::string, std::vector<uint8_t>> Tree(const fs::path& root) {
@@ -46,234 +59,211 @@ std::map<std::string, std::vector<uint8_t>> Tree(const fs::path& root) {
                 ReadFileBytes(entry.path().string());
     return files;
 }
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | b[at + 1] << 8 | b[at + 2] << 16 |
-           static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
-bool PowerOfTwo(int v) {
-    return v > 0 && (v & (v - 1)) == 0;
-}
-
-// The default set, generated once for the tests that only read it.
-const fs::path& DataSet() {
-    static TempDir dir;
-    static bool made = false;
-    if (!made) {
-        ToolRun run = Tool({"generate", dir.File("data")});
-        EXPECT_EQ(run.code, 0) << run.err;
-        made = true;
-    }
-    static fs::path data = dir.path() / "data";
-    return data;
-}
 } // namespace
 
-TEST(DataTool, GenerateIsDeterministicAndCheckFindsEverythingFine) {
+TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
     TempDir other;
-    ToolRun again = Tool({"generate", other.File("data")});
-    ASSERT_EQ(again.code, 0) << again.err;
-    auto first = Tree(DataSet()), second = Tree(other.path() / "data");
-    EXPECT_EQ(first.size(), 37u);
-    EXPECT_TRUE(first == second);
-    for (const char* path : kTextureTable)
-        EXPECT_EQ(first.count(path), 1u) << path;
-    EXPECT_EQ(first.count("textures/landscp.bmp"), 1u);
+    ASSERT_EQ(Tool({"generate", other.File("data")}).code, 0);
+    const auto tree = Tree(DataSet());
+    EXPECT_TRUE(tree == Tree(other.path() / "data"));
+    EXPECT_EQ(tree.size(), 37u);
 
-    ToolRun check = Tool({"check", DataSet().string()});
+    const ToolRun check = Tool({"check", DataSet().string()});
     EXPECT_EQ(check.code, 0) << check.out;
-    std::vector<std::string> lines = Lines(check.out);
-    ASSERT_EQ(lines.size(), 38u);
-    for (int i = 0; i < 33; ++i) {
-        EXPECT_EQ(lines[i].rfind(kTextureTable[i], 0), 0u) << lines[i];
-        EXPECT_NE(lines[i].find(" OK "), std::string::npos) << lines[i];
-    }
-    EXPECT_NE(lines[33].find("textures/landscp.bmp"), std::string::npos);
-    EXPECT_EQ(lines[37], "all 37 files OK");
+    EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 38);
+    EXPECT_TRUE(check.out.ends_with("\nall 37 files OK\n")) << check.out;
+    // The textures mix every layout the program reads.
+    for (const char* layout :
+         {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
+          "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
+        EXPECT_NE(check.out.find(layout), npos) << layout;
 
-    ToolRun json = Tool({"check", "--json", DataSet().string()});
+    // One object a line for each file the program reads, in the order it reads
+    // them; the ground pictures are 256 x 256.
+    const ToolRun json = Tool({"check", "--json", DataSet().string()});
     EXPECT_EQ(json.code, 0);
-    lines = Lines(json.out);
-    ASSERT_EQ(lines.size(), 37u);
-    EXPECT_EQ(lines[0].rfind("{\"file\":\"textures/landscpt.bmp\",\"ok\":true,\"width\":256,"
-                             "\"height\":256,\"detail\":\"256 x 256, 24 bits\"}",
-                             0),
-              0u)
-        << lines[0];
-    for (const std::string& line : lines)
-        EXPECT_NE(line.find("\"ok\":true"), std::string::npos) << line;
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 37);
+    const char* const others[] = {"textures/landscp.bmp", "models/cobra_body.rozi",
+                                  "models/cobra_main_turret.rozi", "models/cobra_main_barrel.rozi"};
+    size_t at = 0;
+    for (int i = 0; i < 37; ++i) {
+        const std::string file = i < 33 ? kTextureTable[i] : others[i - 33];
+        at = json.out.find("{\"file\":\"" + file + "\",\"ok\":true," +
+                               (i < 3 ? "\"width\":256,\"height\":256," : ""),
+                           at);
+        EXPECT_NE(at, npos) << file << " in\n" << json.out;
+        EXPECT_EQ(tree.count(file), 1u) << file;
+    }
 }
 
-TEST(DataTool, TexturesMixEveryLayoutAndArePowersOfTwo) {
+TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
     MessageBoxRecorder boxes;
-    std::set<std::string> seen;
-    for (int i = 0; i < kTextureTableSize; ++i) {
-        const std::string path = (DataSet() / kTextureTable[i]).string();
-        std::vector<uint8_t> b = ReadFileBytes(path);
-        ASSERT_GE(b.size(), 30u);
-        const bool fileHeader = b[0] == 'B' && b[1] == 'M';
-        const size_t info = fileHeader ? 14 : 0;
-        const uint32_t infoSize = Le32(b, info);
-        const int bpp = b[info + (infoSize == 12 ? 10 : 14)];
-        const uint32_t compression = infoSize == 12 ? 0 : Le32(b, info + 16);
-        seen.insert(std::to_string(bpp) + "-bit");
-        if (infoSize == 12)
-            seen.insert("core header");
-        if (!fileHeader)
-            seen.insert("packed");
-        if (compression == 1)
-            seen.insert("RLE8");
-        if (compression == 2)
-            seen.insert("RLE4");
-        if (compression == 3)
-            seen.insert("bit fields");
-        if (infoSize == 40 && static_cast<int32_t>(Le32(b, info + 8)) < 0)
-            seen.insert("top-down");
-
-        RgbImage* image = LoadDibImage(path.c_str());
+    TempDir dir;
+    // Every texture has some range in it, not a flat fill.
+    for (const char* path : kTextureTable) {
+        RgbImage* image = LoadDibImage(In(path).c_str());
         ASSERT_NE(image, nullptr) << path;
-        EXPECT_TRUE(PowerOfTwo(image->width) && PowerOfTwo(image->height)) << path;
-        if (i < 3) {
-            EXPECT_EQ(image->width, 256);
-            EXPECT_EQ(image->height, 256);
-        }
-        // Not a flat fill: a picture has some range in it.
-        auto [lo, hi] = std::minmax_element(
-            image->pixels, image->pixels + static_cast<size_t>(image->width) * image->height * 3);
+        const auto [lo, hi] = std::minmax_element(
+            image->pixels, image->pixels + size_t(image->width) * image->height * 3);
         EXPECT_GT(*hi - *lo, 60) << path;
         DeleteRgbImage(image);
     }
-    for (const char* layout : {"24-bit", "8-bit", "4-bit", "1-bit", "16-bit", "32-bit",
-                               "core header", "RLE8", "RLE4", "packed", "bit fields", "top-down"})
-        EXPECT_EQ(seen.count(layout), 1u) << layout;
-    EXPECT_TRUE(boxes.boxes().empty());
-}
-
-TEST(DataTool, HeightMapHasWaterSnowAndADryStart) {
-    LogCapture log;
-    BmpReader reader;
-    reader.Load((DataSet() / "textures/landscp.bmp").string().c_str());
-    ASSERT_EQ(reader.bitsPerPixel, 24);
-    ASSERT_EQ(reader.width, 32);
-    ASSERT_EQ(reader.height, 32);
-    int water = 0, snow = 0, lowest = 255, highest = 0;
-    for (int i = 0; i < 32 * 32; ++i) {
-        const uint8_t* p = reader.pixels + i * 3;
-        ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << i; // grey
-        water += p[0] < 128;
-        snow += p[0] > 216;
-        lowest = std::min(lowest, static_cast<int>(p[0]));
-        highest = std::max(highest, static_cast<int>(p[0]));
-    }
-    EXPECT_GT(water, 32 * 32 / 20);
-    EXPECT_GT(snow, 32 * 32 / 50);
-    EXPECT_LT(lowest, 100);
-    EXPECT_GT(highest, 235);
-    // The first tank starts at world (45, 45), the second at (900, 900): one
-    // sample is 100 world units, so samples 0 to 10 must be dry land.
-    for (int r = 0; r <= 10; ++r)
-        for (int c = 0; c <= 10; ++c)
-            EXPECT_GT(reader.pixels[(r * 32 + c) * 3], 135) << r << "," << c;
-}
-
-TEST(DataTool, DecodeWritesUprightPpmAndPgm) {
-    TempDir dir;
-    const std::string picture = (DataSet() / "textures/info.bmp").string();
-    ToolRun run = Tool({"decode", picture, dir.File("info.ppm")});
-    ASSERT_EQ(run.code, 0) << run.err;
-    std::vector<uint8_t> ppm = ReadFileBytes(dir.File("info.ppm"));
-    const std::string header = "P6\n128 128\n255\n";
+    // The panel, top row first in the file: light text on black, the name across its top.
+    ASSERT_EQ(Tool({"decode", In("textures/info.bmp"), dir.File("i.ppm")}).code, 0);
+    const std::string ppm = ReadFileText(dir.File("i.ppm")), header = "P6\n128 128\n255\n";
     ASSERT_EQ(ppm.size(), header.size() + 128 * 128 * 3);
-    EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + static_cast<long>(header.size())), header);
-    RgbImage* image = LoadDibImage(picture.c_str());
-    ASSERT_NE(image, nullptr);
-    for (int y = 0; y < 128; ++y) // the file's first row is the picture's top
-        ASSERT_TRUE(std::equal(image->pixels + (127 - y) * 128 * 3,
-                               image->pixels + (128 - y) * 128 * 3,
-                               ppm.begin() + static_cast<long>(header.size()) + y * 128 * 3))
-            << y;
-    DeleteRgbImage(image);
-
-    // The panel: light text on black, the name across its top.
+    EXPECT_EQ(ppm.substr(0, header.size()), header);
     int lit = 0, litInTitle = 0;
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x) {
-            const uint8_t* p = &ppm[header.size() + (y * 128 + x) * 3];
-            bool on = p[0] + p[1] + p[2] > 300;
-            EXPECT_TRUE(on || p[0] + p[1] + p[2] == 0);
-            lit += on;
-            litInTitle += on && y >= 7 && y < 21 && x > 8 && x < 120;
-        }
+    for (int i = 0; i < 128 * 128; ++i) {
+        const bool on = ppm[header.size() + 3 * i] != 0;
+        lit += on;
+        litInTitle += on && i / 128 >= 7 && i / 128 < 21;
+    }
     EXPECT_GT(litInTitle, 200);
     EXPECT_LT(lit, 128 * 128 / 4);
 
-    const std::vector<uint8_t> heights = {10, 20, 30, 40, 50, 60};
-    WriteBinaryFile(dir.File("h.bmp"), EncodeHeightMapBmp(3, 2, heights));
-    run = Tool({"decode", "--heightmap", dir.File("h.bmp"), dir.File("h.pgm")});
-    ASSERT_EQ(run.code, 0) << run.err;
-    std::vector<uint8_t> pgm = ReadFileBytes(dir.File("h.pgm"));
-    std::vector<uint8_t> expected = {'P', '5', '\n', '3', ' ', '2', '\n', '2', '5', '5', '\n'};
-    expected.insert(expected.end(), heights.begin(), heights.end());
-    EXPECT_EQ(pgm, expected);
+    // The height map, as grey heights top row first: water (below 128), snow
+    // (above 216), and dry land round the first tank's start at world (45, 45),
+    // one sample being 100 world units.
+    ASSERT_EQ(Tool({"decode", "--heightmap", In("textures/landscp.bmp"), dir.File("h.pgm")}).code,
+              0);
+    const std::string pgm = ReadFileText(dir.File("h.pgm")), pgmHeader = "P5\n32 32\n255\n";
+    ASSERT_EQ(pgm.size(), pgmHeader.size() + 32 * 32);
+    EXPECT_EQ(pgm.substr(0, pgmHeader.size()), pgmHeader);
+    BmpReader reader;
+    reader.Load(In("textures/landscp.bmp").c_str());
+    int deep = 0, water = 0, snow = 0, peaks = 0;
+    for (int i = 0; i < 32 * 32; ++i) {
+        const uint8_t* p = reader.pixels + i * 3;
+        const uint8_t height = pgm[pgmHeader.size() + i];
+        ASSERT_TRUE(p[0] == height && p[1] == height && p[2] == height) << i;
+        deep += height < 100;
+        water += height < 128;
+        snow += height > 216;
+        peaks += height > 235;
+        EXPECT_TRUE(i / 32 > 10 || i % 32 > 10 || height > 135) << i;
+    }
+    EXPECT_GT(water, 32 * 32 / 20);
+    EXPECT_GT(snow, 32 * 32 / 50);
+    EXPECT_GT(deep * peaks, 0);
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     TempDir dir;
     fs::copy(DataSet(), dir.path() / "data", fs::copy_options::recursive);
-    const fs::path data = dir.path() / "data";
-    fs::remove(data / "textures/star.bmp");
-    std::vector<uint8_t> water = ReadFileBytes((data / "textures/water.bmp").string());
-    water.resize(water.size() / 2);
-    WriteFileBytes((data / "textures/water.bmp").string(), water);
-    WriteFileText((data / "textures/trail.bmp").string(), "not a picture at all");
-    BmpLayout eight;
-    eight.bitsPerPixel = 8;
-    eight.palette = {0, 0xFFFFFF};
-    WriteBinaryFile((data / "textures/landscp.bmp").string(),
-                    EncodeBmp(4, 4, std::vector<uint8_t>(48, 255), eight));
-    WriteBinaryFile((data / "textures/cobra/cobra_camo.bmp").string(),
+    const std::string data = dir.File("data");
+    const auto file = [&](const std::string& name) { return data + "/" + name; };
+    const std::string water = ReadFileText(file("textures/water.bmp"));
+    std::string map = ReadFileText(file("textures/landscp.bmp"));
+    map[28] = 8; // bits per pixel
+    fs::remove(file("textures/star.bmp"));
+    WriteFileText(file("textures/water.bmp"), water.substr(0, water.size() / 2));
+    WriteFileText(file("textures/trail.bmp"), "not a picture at all");
+    WriteFileText(file("textures/landscp.bmp"), map);
+    WriteFileText(file("empty.bmp"), "");
+    WriteBinaryFile(file("textures/cobra/cobra_camo.bmp"),
                     EncodeBmp24(100, 64, std::vector<uint8_t>(100 * 64 * 3, 90)));
+    WriteFileText(file("models/cobra_main_barrel.rozi"), "no model");
 
-    ToolRun check = Tool({"check", data.string()});
+    const ToolRun check = Tool({"check", data});
     EXPECT_EQ(check.code, 1) << check.err;
-    const std::string& out = check.out;
-    EXPECT_NE(out.find("textures/star.bmp                             PROBLEM  missing\n"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find("PROBLEM  Image file conversion error.\n"), std::string::npos);
-    EXPECT_NE(out.find("PROBLEM  Unknown DIB file format.\n"), std::string::npos);
-    EXPECT_NE(out.find("PROBLEM  BMP FILE ERROR: Not 24 bpp, 8 instead\n"), std::string::npos);
-    EXPECT_NE(out.find("PROBLEM  100 x 64: OpenGL 1.1 needs a power of two on each side\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("5 of 37 files with problems\n"), std::string::npos);
-
-    ToolRun json = Tool({"check", data.string(), "--json"});
+    for (const char* line :
+         {"textures/star.bmp                             PROBLEM  missing\n",
+          "PROBLEM  Image file conversion error.\n", "PROBLEM  Unknown DIB file format.\n",
+          "PROBLEM  BMP FILE ERROR: Not 24 bpp, 8 instead\n",
+          "PROBLEM  100 x 64: OpenGL 1.1 needs a power of two on each side\n",
+          "models/cobra_main_barrel.rozi                 PROBLEM  damaged",
+          "\n6 of 37 files with problems\n"})
+        EXPECT_NE(check.out.find(line), npos) << line << " in\n" << check.out;
+    EXPECT_NE(check.err.find("cobra_main_barrel.rozi' is damaged: wrong file id\n"), npos)
+        << check.err;
+    const ToolRun json = Tool({"check", data, "--json"});
     EXPECT_EQ(json.code, 1);
     EXPECT_NE(
         json.out.find("{\"file\":\"textures/star.bmp\",\"ok\":false,\"problem\":\"missing\"}"),
-        std::string::npos)
+        npos)
         << json.out;
 
-    // decode reports the loader's refusal and exits 1.
-    ToolRun bad = Tool({"decode", (data / "textures/trail.bmp").string(), dir.File("x.ppm")});
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_EQ(bad.err, "Unknown DIB file format.\n");
-    ToolRun missing = Tool({"decode", dir.File("none.bmp"), dir.File("x.ppm")});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "Failed to open DIB file " + dir.File("none.bmp") + ".\n");
-    ToolRun eightBit = Tool(
-        {"decode", (data / "textures/landscp.bmp").string(), dir.File("x.pgm"), "--heightmap"});
-    EXPECT_EQ(eightBit.code, 1);
-    EXPECT_EQ(eightBit.err, "BMP FILE ERROR: Not 24 bpp, 8 instead\n");
-    EXPECT_EQ(Tool({"decode", "only-one-argument"}).code, 2);
-    EXPECT_EQ(Tool({"check"}).code, 2);
+    // decode reports the reader's refusal and exits 1; a wrong call exits 2.
+    const std::string none = dir.File("none.bmp"), empty = file("empty.bmp"), out = dir.File("x");
+    const std::tuple<std::vector<std::string>, int, std::string> runs[] = {
+        {{"decode", file("textures/trail.bmp"), out}, 1, "Unknown DIB file format.\n"},
+        {{"decode", none, out}, 1, "Failed to open DIB file " + none + ".\n"},
+        {{"decode", empty, out}, 1, "Failed to open DIB file " + empty + ".\n"},
+        {{"decode", data, out}, 1, "Failed to open DIB file " + data + ".\n"},
+        {{"decode", file("textures/landscp.bmp"), out, "--heightmap"},
+         1,
+         "BMP FILE ERROR: Not 24 bpp, 8 instead\n"},
+        {{"decode", "only-one-argument"}, 2, ""},
+        {{"check"}, 2, ""},
+    };
+    for (const auto& [args, code, err] : runs) {
+        const ToolRun got = Tool(args);
+        EXPECT_EQ(got.code, code) << args[0] << " " << args.back();
+        EXPECT_EQ(code == 2 ? "" : got.err, err); // usage texts are not checked
+    }
+}
+
+TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
+    TempDir dir;
+    ModelWriter writer = SmallModel(); // treads, camo, and one unknown texture
+    writer.AddMount("gun \"A\"", 1, 2, 3);
+    WriteFileBytes(dir.File("small.rozi"), writer.Bytes());
+    const ToolRun json = Tool({"model", dir.File("small.rozi"), "--json"});
+    EXPECT_EQ(json.code, 0) << json.err;
+    EXPECT_EQ(json.out, "{\"vertexCount\":12,\"faceCount\":3,\"textureCount\":3,\"frameCount\":1,"
+                        "\"mountCount\":2,\"textureNames\":[\"cobra_treads\",\"cobra_camo\","
+                        "\"missing_part\"],\"textureIds\":[12,28,-1],"
+                        "\"mountNames\":[\"turret\",\"gun \\\"A\\\"\"]}\n");
+    EXPECT_EQ(json.err, "Texture used: missing_part\n");
+
+    writer.mounts.clear();
+    writer.withMounts = false;
+    WriteFileBytes(dir.File("plain.rozi"), writer.Bytes());
+    const ToolRun plain = Tool({"model", dir.File("plain.rozi"), "--json"});
+    EXPECT_NE(plain.out.find("\"mountCount\":null,"), npos) << plain.out;
+    EXPECT_NE(plain.out.find("\"mountNames\":[]}"), npos);
+
+    const ToolRun missing = Tool({"model", dir.File("none.rozi"), "--json"});
+    EXPECT_EQ(std::tuple(missing.code, missing.out, missing.err),
+              std::tuple(1, "",
+                         "Unable to open file (" + dir.File("none.rozi") +
+                             ")FATAL ERROR: File: 'models/cobra.rozi' appears to be missing or "
+                             "corrupted\n"));
+    EXPECT_EQ(Tool({"model"}).code, 2);
+    EXPECT_EQ(Tool({"model", dir.File("plain.rozi"), "--xml"}).code, 2);
+}
+
+TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
+    const char* const parts[] = {"cobra_body", "cobra_main_turret", "cobra_main_barrel"};
+    const char* const mounts[] = {"Mount 0: turret at (0.32, 0, 0.98)\n",
+                                  "Mount 0: barrel at (1, 0, 0.22)\n",
+                                  "Mount 0: muzzle at (2.7, 0, 0)\n"};
+    float lo[3][3], hi[3][3]; // per part: x, y and z
+    for (int p = 0; p < 3; ++p) {
+        const std::string file = In("models/" + std::string(parts[p]) + ".rozi");
+        const ToolRun run = Tool({"model", file});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.err, "") << "every entry matched a texture";
+        EXPECT_EQ(run.out.find("no texture"), npos) << run.out;
+        EXPECT_TRUE(run.out.ends_with(mounts[p])) << run.out;
+        Model model;
+        model.Load(file.c_str());
+        ASSERT_TRUE(model.loaded);
+        std::fill_n(lo[p], 3, 1e9f), std::fill_n(hi[p], 3, -1e9f);
+        for (int i = 0; i < 3 * model.vertexCount; ++i)
+            lo[p][i % 3] = std::min(lo[p][i % 3], model.frames[0][i]),
+                      hi[p][i % 3] = std::max(hi[p][i % 3], model.frames[0][i]);
+    }
+    // The hull and the turret stand on z = 0, the turret reaching its barrel's
+    // mount; each part is symmetric across y, the barrel round its axis, which
+    // ends at the muzzle, 2.7 out along x.
+    EXPECT_EQ(lo[0][2], 0.0f);
+    EXPECT_EQ(lo[1][2], 0.0f);
+    EXPECT_GT(hi[1][0], 1.0f);
+    for (int p = 0; p < 3; ++p)
+        EXPECT_NEAR(lo[p][1] + hi[p][1], 0, 1e-6f) << parts[p];
+    EXPECT_NEAR(lo[2][2] + hi[2][2], 0, 1e-6f);
+    EXPECT_FLOAT_EQ(hi[2][0], 2.7f);
 }
