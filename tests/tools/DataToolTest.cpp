@@ -1,6 +1,5 @@
 // Runs the real zezivoze-data on real folders.
 #include "app/TextureTable.h"
-#include "image/BmpReader.h"
 #include "image/BmpWriter.h"
 #include "image/DibImage.h"
 #include "model/Model.h"
@@ -11,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -37,38 +35,22 @@ ToolRun Tool(const std::vector<std::string>& args) {
             ReadFileText(scratch.File("out")), ReadFileText(scratch.File("err"))};
 }
 
-// The default set, generated once for the tests that only read it.
-const fs::path& DataSet() {
-    static TempDir dir;
-    static const fs::path data = [] {
-        EXPECT_EQ(Tool({"generate", dir.File("data")}).code, 0);
-        return dir.path() / "data";
-    }();
-    return data;
-}
-
+// A path in the default set, generated once for the tests that only read it.
 std::string In(const std::string& file) {
-    return (DataSet() / file).string();
-}
-
-std::map<std::string, std::vector<uint8_t>> Tree(const fs::path& root) {
-    std::map<std::string, std::vector<uint8_t>> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), root).generic_string()] =
-                ReadFileBytes(entry.path().string());
-    return files;
+    static TempDir dir;
+    static const bool made = Tool({"generate", dir.File("data")}).code == 0;
+    EXPECT_TRUE(made);
+    return dir.File("data/" + file);
 }
 } // namespace
 
 TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
     TempDir other;
     ASSERT_EQ(Tool({"generate", other.File("data")}).code, 0);
-    const auto tree = Tree(DataSet());
-    EXPECT_TRUE(tree == Tree(other.path() / "data"));
-    EXPECT_EQ(tree.size(), 37u);
+    const std::string diff = "diff -r '" + In("") + "' '" + other.File("data") + "'";
+    EXPECT_EQ(std::system(diff.c_str()), 0);
 
-    const ToolRun check = Tool({"check", DataSet().string()});
+    const ToolRun check = Tool({"check", In("")});
     EXPECT_EQ(check.code, 0) << check.out;
     EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 38);
     EXPECT_TRUE(check.out.ends_with("\nall 37 files OK\n")) << check.out;
@@ -80,7 +62,7 @@ TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
 
     // One object a line for each file the program reads, in the order it reads
     // them; the ground pictures are 256 x 256.
-    const ToolRun json = Tool({"check", "--json", DataSet().string()});
+    const ToolRun json = Tool({"check", "--json", In("")});
     EXPECT_EQ(json.code, 0);
     EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 37);
     const char* const others[] = {"textures/landscp.bmp", "models/cobra_body.rozi",
@@ -92,7 +74,6 @@ TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
                                (i < 3 ? "\"width\":256,\"height\":256," : ""),
                            at);
         EXPECT_NE(at, npos) << file << " in\n" << json.out;
-        EXPECT_EQ(tree.count(file), 1u) << file;
     }
 }
 
@@ -122,7 +103,7 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
     EXPECT_GT(litInTitle, 200);
     EXPECT_LT(lit, 128 * 128 / 4);
 
-    // The height map, as grey heights top row first: water (below 128), snow
+    // The height map, heights top row first: water (below 128), snow
     // (above 216), and dry land round the first tank's start at world (45, 45),
     // one sample being 100 world units.
     ASSERT_EQ(Tool({"decode", "--heightmap", In("textures/landscp.bmp"), dir.File("h.pgm")}).code,
@@ -130,13 +111,9 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
     const std::string pgm = ReadFileText(dir.File("h.pgm")), pgmHeader = "P5\n32 32\n255\n";
     ASSERT_EQ(pgm.size(), pgmHeader.size() + 32 * 32);
     EXPECT_EQ(pgm.substr(0, pgmHeader.size()), pgmHeader);
-    BmpReader reader;
-    reader.Load(In("textures/landscp.bmp").c_str());
     int deep = 0, water = 0, snow = 0, peaks = 0;
     for (int i = 0; i < 32 * 32; ++i) {
-        const uint8_t* p = reader.pixels + i * 3;
         const uint8_t height = pgm[pgmHeader.size() + i];
-        ASSERT_TRUE(p[0] == height && p[1] == height && p[2] == height) << i;
         deep += height < 100;
         water += height < 128;
         snow += height > 216;
@@ -151,7 +128,7 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
 
 TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     TempDir dir;
-    fs::copy(DataSet(), dir.path() / "data", fs::copy_options::recursive);
+    fs::copy(In(""), dir.path() / "data", fs::copy_options::recursive);
     const std::string data = dir.File("data");
     const auto file = [&](const std::string& name) { return data + "/" + name; };
     const std::string water = ReadFileText(file("textures/water.bmp"));
@@ -180,9 +157,7 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
         << check.err;
     const ToolRun json = Tool({"check", data, "--json"});
     EXPECT_EQ(json.code, 1);
-    EXPECT_NE(
-        json.out.find("{\"file\":\"textures/star.bmp\",\"ok\":false,\"problem\":\"missing\"}"),
-        npos)
+    EXPECT_NE(json.out.find("/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n"), npos)
         << json.out;
 
     // decode reports the reader's refusal and exits 1; a wrong call exits 2.
@@ -244,17 +219,18 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
     for (int p = 0; p < 3; ++p) {
         const std::string file = In("models/" + std::string(parts[p]) + ".rozi");
         const ToolRun run = Tool({"model", file});
-        EXPECT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.err, "") << "every entry matched a texture";
+        EXPECT_EQ(std::tuple(run.code, run.err), std::tuple(0, ""))
+            << "every entry matched a texture";
         EXPECT_EQ(run.out.find("no texture"), npos) << run.out;
         EXPECT_TRUE(run.out.ends_with(mounts[p])) << run.out;
         Model model;
         model.Load(file.c_str());
         ASSERT_TRUE(model.loaded);
         std::fill_n(lo[p], 3, 1e9f), std::fill_n(hi[p], 3, -1e9f);
-        for (int i = 0; i < 3 * model.vertexCount; ++i)
-            lo[p][i % 3] = std::min(lo[p][i % 3], model.frames[0][i]),
-                      hi[p][i % 3] = std::max(hi[p][i % 3], model.frames[0][i]);
+        for (int i = 0; i < 3 * model.vertexCount; ++i) {
+            lo[p][i % 3] = std::min(lo[p][i % 3], model.frames[0][i]);
+            hi[p][i % 3] = std::max(hi[p][i % 3], model.frames[0][i]);
+        }
     }
     // The hull and the turret stand on z = 0, the turret reaching its barrel's
     // mount; each part is symmetric across y, the barrel round its axis, which
