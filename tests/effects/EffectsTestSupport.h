@@ -11,69 +11,41 @@
 #include "terrain/Landscape.h"
 
 #include <GL/gl.h>
-#include <cstdint>
 #include <cstdio>
 #include <malloc.h>
-#include <new>
 #include <unistd.h>
-#include <vector>
-
-// The generator state from which `steps` further draws end with `value`: lets a
-// test put a chosen draw at a chosen place in a sequence.
-inline uint32_t StateBeforeDraw(int32_t value, int steps) {
-    // Inverse of the multiplier modulo 2^32 by Newton's iteration.
-    uint32_t inverse = 214013u;
-    for (int i = 0; i < 5; ++i)
-        inverse *= 2u - 214013u * inverse;
-    uint32_t state = static_cast<uint32_t>(value) << 16;
-    for (int i = 0; i < steps; ++i)
-        state = (state - 2531011u) * inverse;
-    return state;
-}
 
 // Loads the global landscape from a real height-map file, flat at `level`:
 // 64 x 64 samples, so the ground spans about 0 to 6095 world units in x and z.
 inline bool LoadFlatGround(uint8_t level) {
     TempDir dir;
-    std::string path = dir.File("flat.bmp");
-    if (!WriteBinaryFile(path, EncodeHeightMapBmp(64, 64, std::vector<uint8_t>(64 * 64, level))))
+    if (!WriteBinaryFile(dir.File("flat.bmp"),
+                         EncodeHeightMapBmp(64, 64, std::vector<uint8_t>(64 * 64, level))))
         return false;
     landscape.Unload();
-    landscape.LoadHeightMap(path.c_str());
+    landscape.LoadHeightMap(dir.File("flat.bmp").c_str());
     landscape.loaded = 1; // so that Unload frees it
     return landscape.width == 64;
 }
 
-// Empties the global texture table and, with a context current, loads plain
-// white pictures under the names the shot looks up.
-inline void ResetTextures(bool withEffectTextures) {
+// Flat ground at 100, plain white pictures under the names the shot looks up,
+// the world's gravity and wind, and the drawing state the frame sets for the
+// translucent effects; needs a current context.
+inline bool PrepareEffectsScene() {
+    if (!LoadFlatGround(100))
+        return false;
     ResetTextureTable(8);
-    if (!withEffectTextures)
-        return;
-    std::vector<uint8_t> white(8 * 8 * 3, 255);
-    textureManager.LoadFromMemory("textures/star.bmp", white.data(), 8, 8);
-    textureManager.LoadFromMemory("textures/trail.bmp", white.data(), 8, 8);
-}
-
-// The drawing state the frame sets for the translucent effects.
-inline void SetEffectDrawingState() {
+    const std::vector<uint8_t> white(8 * 8 * 3, 255);
+    for (const char* name : {"textures/star.bmp", "textures/trail.bmp"})
+        textureManager.LoadFromMemory(name, white.data(), 8, 8);
+    appState.gravity = Vector4(0, -0.01f, 0);
+    appState.wind = Vector4(0.01f, 0, -0.03f);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
-}
-
-// Flat ground at 100, the effect textures, the world's gravity and wind, and
-// the effects' drawing state; needs a current context.
-inline bool PrepareEffectsScene() {
-    if (!LoadFlatGround(100))
-        return false;
-    ResetTextures(true);
-    appState.gravity = Vector4(0, -0.01f, 0);
-    appState.wind = Vector4(0.01f, 0, -0.03f);
-    SetEffectDrawingState();
     return true;
 }
 
@@ -81,10 +53,10 @@ inline bool PrepareEffectsScene() {
 // once, burst and plume updated and drawn, then one more frame.
 inline void FireShotIntoTheGround(Shot& shot, int i) {
     shot.Spawn(Vector4(1000.0f + static_cast<float>(i % 50), 50, 2000), Vector4(0, 1, 10), 60);
-    shot.Update(50);
-    shot.DrawTrail();
-    shot.Update(50);
-    shot.DrawTrail();
+    for (int frame = 0; frame < 2; ++frame) {
+        shot.Update(50);
+        shot.DrawTrail();
+    }
 }
 
 // Display lists alive among the names 1 to highest.

@@ -5,12 +5,16 @@
 
 #include "app/Globals.h"
 #include "image/TextureManager.h"
+#include "math/Vector4.h"
 #include "model/ModelWriter.h"
 #include "support/TestSupport.h"
 
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 // The texture table with a few 2 x 2 pictures of the tank's set under their
 // paths, each one flat colour; slot numbers follow this list.
@@ -69,31 +73,40 @@ inline void AddBox(ModelWriter& writer, const std::string& texture, const float 
         writer.AddQuad(texture, face, uv);
 }
 
-// The three part files under models/ in the working directory: a hull from
-// x -1 to 2, y -0.5 to 0.5, z 0 to 1 (red camouflage), a small turret (blue
-// treads) and a barrel 2.7 long along +x (green).
+// The three part files under models/ in the folder: a hull from x -1 to 2, y
+// -0.5 to 0.5, z 0 to 1 (red camouflage), a small turret (blue treads) and a
+// barrel 2.7 long along +x (green).
 inline void WriteTestTank(const std::string& folder) {
-    const std::string models = folder + "/models";
-    std::filesystem::create_directories(models);
-    ModelWriter hull, turret, barrel;
-    const float hullLo[3] = {-1, -0.5f, 0}, hullHi[3] = {2, 0.5f, 1};
-    AddBox(hull, "c:/art/cobra_camo.tga", hullLo, hullHi);
-    hull.AddMount("turret", 0.32f, 0, 0.98f);
-    const float turretLo[3] = {-0.3f, -0.3f, 0}, turretHi[3] = {0.3f, 0.3f, 0.3f};
-    AddBox(turret, "c:/art/cobra_treads.tga", turretLo, turretHi);
-    turret.AddMount("barrel", 1.0f, 0, 0.22f);
-    const float barrelLo[3] = {0, -0.05f, -0.05f}, barrelHi[3] = {2.7f, 0.05f, 0.05f};
-    AddBox(barrel, "c:/art/cobra_mainbarrel.tga", barrelLo, barrelHi);
-    hull.Write((models + "/cobra_body.rozi").c_str());
-    turret.Write((models + "/cobra_main_turret.rozi").c_str());
-    barrel.Write((models + "/cobra_main_barrel.rozi").c_str());
+    std::filesystem::create_directories(folder + "/models");
+    auto write = [&](const char* name, const char* texture, std::array<float, 6> box,
+                     const char* mount, float x, float z) {
+        ModelWriter part;
+        AddBox(part, texture, &box[0], &box[3]);
+        if (mount != nullptr)
+            part.AddMount(mount, x, 0, z);
+        part.Write((folder + "/models/" + name).c_str());
+    };
+    write("cobra_body.rozi", "c:/art/cobra_camo.tga", {-1, -0.5f, 0, 2, 0.5f, 1}, "turret", 0.32f,
+          0.98f);
+    write("cobra_main_turret.rozi", "c:/art/cobra_treads.tga", {-0.3f, -0.3f, 0, 0.3f, 0.3f, 0.3f},
+          "barrel", 1.0f, 0.22f);
+    write("cobra_main_barrel.rozi", "c:/art/cobra_mainbarrel.tga",
+          {0, -0.05f, -0.05f, 2.7f, 0.05f, 0.05f}, nullptr, 0, 0);
 }
 
 // Expects the read-back colour of pixel (x, y), y counted from the bottom.
 inline void ExpectPixel(const GLTestContext& gl, int x, int y, uint8_t r, uint8_t g, uint8_t b) {
     uint8_t rgb[3];
     gl.ReadPixel(x, y, rgb);
-    EXPECT_EQ(rgb[0], r) << "pixel " << x << ", " << y;
-    EXPECT_EQ(rgb[1], g) << "pixel " << x << ", " << y;
-    EXPECT_EQ(rgb[2], b) << "pixel " << x << ", " << y;
+    EXPECT_EQ(std::vector<int>(rgb, rgb + 3), (std::vector<int>{r, g, b}))
+        << "pixel " << x << ", " << y;
+}
+
+inline testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance = 1e-3f) {
+    if (std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
+        std::fabs(a.z - b.z) <= tolerance && a.w == 1)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") is not (" << b.x << ", "
+           << b.y << ", " << b.z << ", 1)";
 }

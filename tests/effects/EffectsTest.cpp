@@ -1,0 +1,389 @@
+#include "effects/EffectsTestSupport.h"
+#include "effects/RandomGenerator.h"
+#include "effects/Shot.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance = 1e-3f) {
+    const float off = std::max({std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(a.z - b.z)});
+    if (off <= tolerance)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ") is " << off
+                                       << " off (" << b.x << ", " << b.y << ", " << b.z << ")";
+}
+
+const uint8_t kBackground[3] = {0, 0, 64};
+
+// Pixels changed from the background, in all and by what was added onto it;
+// darker ones (any channel below the background) would not be additive.
+struct Census {
+    int changed = 0, white = 0, orange = 0, darker = 0;
+};
+
+Census Count(const std::vector<uint8_t>& pixels) {
+    Census c;
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        const int r = pixels[i] - kBackground[0], g = pixels[i + 1] - kBackground[1],
+                  b = pixels[i + 2] - kBackground[2];
+        c.changed += r != 0 || g != 0 || b != 0;
+        c.white += r > 8 && std::abs(r - g) <= 1 && std::abs(r - b) <= 1;
+        c.orange += b == 0 && r > 40 && g > 0 && g * 2 < r;
+        c.darker += r < 0 || g < 0 || b < 0;
+    }
+    return c;
+}
+
+// Flat ground at 100, the effect pictures, the world's gravity and wind and the
+// effects' drawing state in a real OpenGL context.
+class Effects : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok());
+        ASSERT_TRUE(PrepareEffectsScene());
+    }
+    void TearDown() override {
+        shot.burst.Release();
+        shot.plume.Release();
+        landscape.Unload();
+    }
+    // Clears to the background and updates the shot, which draws its burst and
+    // plume once exploded.
+    void Frame() {
+        glClearColor(kBackground[0] / 255.0f, kBackground[1] / 255.0f, kBackground[2] / 255.0f, 0);
+        glDepthMask(GL_TRUE); // the clear obeys the depth write mask
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDepthMask(GL_FALSE);
+        shot.Update(50);
+    }
+    void DrawRibbon() {
+        textureManager.Bind(textureManager.FindByName("textures/trail.bmp"));
+        shot.DrawTrail();
+    }
+    static GLuint BoundTexture() {
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        return GLuint(bound);
+    }
+    static Vector4 Add(const Vector4& a, const Vector4& b) {
+        return {a.x + b.x, a.y + b.y, a.z + b.z};
+    }
+    static std::vector<int> Rgba(const uint8_t c[4]) { return {c[0], c[1], c[2], c[3]}; }
+    GLTestContext gl;
+    Shot shot;
+};
+} // namespace
+
+TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
+    RandomGenerator generator;
+    EXPECT_EQ(generator.state, 1u);
+    // By hand: 1 * 214013 + 2531011 = 2745024, and 2745024 / 65536 = 41.
+    EXPECT_EQ(generator.Next(), 41);
+    EXPECT_EQ(generator.state, 2745024u);
+    // 2745024 * 214013 + 2531011 = 136 * 2^32 + 3357800067; 3357800067 / 65536 =
+    // 51235, which is 18467 once the top bit is dropped.
+    EXPECT_EQ(generator.Next(), 18467);
+    EXPECT_EQ(generator.state, 3357800067u);
+    // Wrapping and the 15-bit mask, against the recurrence written out in 64 bits.
+    uint64_t state = generator.state;
+    for (int i = 0; i < 1000; ++i) {
+        state = (state * 214013 + 2531011) % 4294967296ull;
+        ASSERT_EQ(generator.Next(), int32_t((state / 65536) % 32768)) << "draw " << i;
+    }
+    EXPECT_FLOAT_EQ(RandomGenerator().NextUnit(), 41.0f / 32768.0f);
+}
+
+TEST_F(Effects, BurstStartDrawsItsStreaksInOrderWithinTheirRanges) {
+    const Vector4 impact(1000, 50, 2000);
+    RandomGenerator expected = randomGenerator; // the same draws, replayed by hand
+    auto q = [&expected] { return expected.Next() * (1.0f / 32768.0f) - 0.5f; };
+    Burst burst;
+    burst.Start(impact, 16, 8);
+    ASSERT_EQ(burst.streaks.size(), 16u);
+    ASSERT_TRUE(glIsList(burst.displayList));
+    for (int g = 0; g < 16; ++g) {
+        const float length = q() * 225.0f, cx = impact.x + q() * 75.0f, cz = impact.z + q() * 75.0f;
+        const float vx = q() * 9.0f, vy = q() * 1.5f + 5.5f, vz = q() * 9.0f;
+        const float norm = std::sqrt(vx * vx + vy * vy + vz * vz);
+        EXPECT_FLOAT_EQ(burst.streakLengths[g], length) << g;
+        ASSERT_EQ(burst.streaks[g].size(), 8u);
+        for (int e = 0; e < 8; ++e) {
+            SCOPED_TRACE(testing::Message() << "streak " << g << " spark " << e);
+            const Sprite& spark = burst.streaks[g][e];
+            const float s = length / 8 * e;
+            EXPECT_TRUE(Near(spark.position,
+                             Vector4(cx - vx / norm * s, 50 - vy / norm * s, cz - vz / norm * s)));
+            EXPECT_TRUE(Near(spark.velocity, Vector4(vx, vy, vz), 1e-5f));
+            EXPECT_EQ(Rgba(spark.colour),
+                      (std::vector<int>{255, int(q() * 32.0f + 64.0f), 0, 255}));
+            EXPECT_EQ(spark.displayList, burst.displayList);
+        }
+    }
+    EXPECT_EQ(randomGenerator.state, expected.state); // no draw more, none fewer
+
+    // A new impact replaces the list. Over 300 of them the 38400 greens and
+    // 4800 vertical speeds come close to both ends of their ranges.
+    float low[2] = {1e9f, 1e9f}, high[2] = {-1e9f, -1e9f}; // green, vertical speed
+    uint32_t highestList = 0;
+    for (int round = 0; round < 300; ++round) {
+        burst.Start(impact, 16, 8);
+        highestList = std::max(highestList, burst.displayList);
+        for (const auto& streak : burst.streaks)
+            for (const Sprite& spark : streak)
+                for (int i = 0; i < 2; ++i) {
+                    low[i] = std::min(low[i], i == 0 ? spark.colour[1] : spark.velocity.y);
+                    high[i] = std::max(high[i], i == 0 ? spark.colour[1] : spark.velocity.y);
+                }
+    }
+    EXPECT_EQ(low[0], 48);
+    EXPECT_EQ(high[0], 79);
+    EXPECT_TRUE(low[1] >= 4.75f && low[1] < 4.76f) << low[1];
+    EXPECT_TRUE(high[1] < 6.25f && high[1] > 6.24f) << high[1];
+    EXPECT_EQ(LiveDisplayLists(highestList), 1);
+    burst.Release();
+    EXPECT_EQ(LiveDisplayLists(highestList), 0);
+    burst.Update(50); // nothing left to move
+}
+
+TEST_F(Effects, BurstUpdateMovesHeadsAndLetsFollowersTrail) {
+    Burst burst;
+    burst.Start(Vector4(0, 0, 0), 2, 8);
+    // A streak length of -80 lays the sparks ahead along the flight: spark 7 70 units.
+    burst.streakLengths[0] = -80;
+    burst.LayStreak(0, Vector4(100, 200, 300), Vector4(3, 4, 0)); // direction (0.6, 0.8, 0)
+    EXPECT_TRUE(Near(burst.streaks[0][0].position, Vector4(100, 200, 300)));
+    EXPECT_TRUE(Near(burst.streaks[0][1].position, Vector4(106, 208, 300)));
+    EXPECT_TRUE(Near(burst.streaks[0][7].position, Vector4(142, 256, 300)));
+
+    const std::vector<Sprite> before = burst.streaks[1];
+    burst.Update(50); // dt = 1
+    const std::vector<Sprite>& after = burst.streaks[1];
+    const Sprite& head = after[0];
+    EXPECT_TRUE(Near(head.position, Add(before[0].position, before[0].velocity)));
+    EXPECT_TRUE(Near(head.velocity, Add(before[0].velocity, Vector4(0.01f, -0.1f, -0.03f))));
+    EXPECT_EQ(head.colour[3], 254);
+    // Follower 1 trails the head's new state; the others their predecessor's old one.
+    EXPECT_TRUE(Near(after[1].position, head.position - head.velocity));
+    EXPECT_TRUE(Near(after[1].velocity, head.velocity));
+    for (int e = 2; e < 8; ++e) {
+        EXPECT_TRUE(Near(after[e].position, before[e - 1].position - before[e - 1].velocity)) << e;
+        EXPECT_TRUE(Near(after[e].velocity, before[e - 1].velocity)) << e;
+        EXPECT_EQ(after[e].colour[3], 254 - e);
+    }
+    // With dt = 0.5 the followers' speeds halve.
+    const std::vector<Sprite> mid = burst.streaks[1];
+    burst.Update(25);
+    EXPECT_TRUE(Near(burst.streaks[1][3].velocity, mid[2].velocity * 0.5f));
+    // The head's alpha floor is the spark count: 9 -> 8 -> 8, follower 7 at 1.
+    burst.streaks[1][0].colour[3] = 9;
+    for (int alpha : {8, 8}) {
+        burst.Update(50);
+        EXPECT_EQ(burst.streaks[1][0].colour[3], alpha);
+    }
+    EXPECT_EQ(burst.streaks[1][7].colour[3], 1);
+    burst.Release();
+}
+
+TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) {
+    const Vector4 impact(10, 20, 30);
+    RandomGenerator expected = randomGenerator;
+    auto q = [&expected] { return expected.Next() * (1.0f / 32768.0f) - 0.5f; };
+    Plume plume;
+    plume.Start(impact, 100);
+    ASSERT_EQ(plume.puffs.size(), 100u);
+    for (const Sprite& puff : plume.puffs) {
+        EXPECT_EQ(Rgba(puff.colour), (std::vector<int>{128, 128, 128, 255}));
+        EXPECT_TRUE(Near(puff.position, impact, 0));
+        const float vx = q(), vy = q() * 1.5f + 4.5f, vz = q();
+        EXPECT_TRUE(Near(puff.velocity, Vector4(vx, vy, vz), 1e-5f));
+        EXPECT_EQ(puff.displayList, plume.displayList);
+    }
+    EXPECT_EQ(randomGenerator.state, expected.state);
+
+    const Sprite first = plume.puffs[0];
+    plume.Update(50); // puff 0 moves at once, the wind on its speed; no other puff
+    EXPECT_TRUE(Near(plume.puffs[0].position, Add(impact, first.velocity), 1e-5f));
+    EXPECT_TRUE(Near(plume.puffs[0].velocity, Add(first.velocity, {0.01f, 0, -0.03f}), 1e-6f));
+    EXPECT_EQ(plume.puffs[0].colour[3], 254);
+    EXPECT_EQ(plume.visibleCount, 1);
+    // The second update releases puff 1 after its move, the fourth puff 2.
+    for (int u = 2; u <= 4; ++u) {
+        plume.Update(50);
+        EXPECT_EQ(plume.visibleCount, u < 4 ? 2 : 3) << u;
+        EXPECT_EQ(plume.nextRelease, u < 4 ? 125.0f : 250.0f) << u;
+        EXPECT_EQ(plume.puffs[1].position.y == 20.0f, u == 2) << u;
+        EXPECT_EQ(plume.puffs[2].position.y, 20.0f) << u;
+    }
+    // Released puffs fade to nothing and stay; no more than puffCount come out.
+    for (int i = 0; i < 600; ++i)
+        plume.Update(50);
+    EXPECT_EQ(plume.visibleCount, 100);
+    EXPECT_EQ(plume.puffs[0].colour[3] + plume.puffs[99].colour[3], 0);
+    // No puffs: nothing moves, nothing is read.
+    plume.Start(impact, 0);
+    plume.Update(50);
+    plume.Update(50);
+    EXPECT_EQ(plume.visibleCount, 0);
+    plume.Release();
+}
+
+TEST_F(Effects, RibbonLiesBehindTheOriginFadesAndMovesOn) {
+    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
+    EXPECT_FALSE(shot.exploded);
+    ASSERT_EQ(shot.points.size(), 120u);
+    ASSERT_EQ(shot.alphas.size(), 60u);
+    for (int i = 0; i < 60; ++i) {
+        EXPECT_TRUE(Near(shot.points[2 * i], Vector4(2995, 150, 3000.0f - i))) << i;
+        EXPECT_TRUE(Near(shot.points[2 * i + 1], Vector4(3005, 150, 3000.0f - i))) << i;
+        EXPECT_EQ(shot.alphas[i], int((60.0f - i) / 60.0f * 255.0f)) << i;
+    }
+    EXPECT_EQ(shot.alphas[0], 255);
+    EXPECT_EQ(shot.alphas[59], 4);
+
+    // Whatever the direction, the ribbon is 10 units wide along x and its tail
+    // 60 (n - 1) / n units behind the origin.
+    shot.Spawn(Vector4(0, 0, 0), Vector4(3, 4, 0), 4);
+    EXPECT_TRUE(Near(shot.points[6], Vector4(-5 - 0.6f * 45, -0.8f * 45, 0)));
+    EXPECT_TRUE(Near(shot.points[7], Vector4(5 - 0.6f * 45, -0.8f * 45, 0)));
+    EXPECT_EQ(shot.alphas[3], 63); // 1/4 of 255, truncated
+    // Without speed there is no direction: the ribbon collapses, nothing is NaN.
+    shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
+    EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3)));
+
+    // Updates fly, fall and move the ribbon on by one pair.
+    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
+    shot.Update(50);
+    EXPECT_TRUE(Near(shot.points[0], Vector4(2995, 150, 3010)));
+    EXPECT_TRUE(Near(shot.velocity, Vector4(0, -0.4f, 10), 1e-6f));
+    EXPECT_TRUE(Near(shot.points[2], Vector4(2995, 150, 3010))); // pair 1 equals the head
+    // The head moved in place, so pair 2 takes the spawn's pair 1.
+    EXPECT_TRUE(Near(shot.points[4], Vector4(2995, 150, 2999)));
+    EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
+
+    shot.Update(50);
+    EXPECT_TRUE(Near(shot.points[0], Vector4(2995, 149.6f, 3020)));
+    EXPECT_TRUE(Near(shot.velocity, Vector4(0, -0.8f, 10), 1e-6f));
+    EXPECT_TRUE(Near(shot.points[4], Vector4(2995, 150, 3010))); // the head one update ago
+    EXPECT_FALSE(shot.exploded);
+
+    shot.Update(25); // a shorter frame moves it by its share of a step
+    EXPECT_TRUE(Near(shot.points[0], Vector4(2995, 149.2f, 3025)));
+    EXPECT_TRUE(Near(shot.velocity, Vector4(0, -1.0f, 10), 1e-5f));
+}
+
+TEST_F(Effects, BelowTheGroundItExplodesOnceUntilSpawnedAgain) {
+    shot.Update(50); // before any spawn: nothing to move or draw
+    shot.DrawTrail();
+    for (int n : {0, -3, 1, 60}) {
+        shot.Spawn(Vector4(3000, 50, 3000), Vector4(0, 0, 10), n);
+        EXPECT_EQ(shot.points.size(), size_t(2 * std::max(n, 0)));
+        shot.Update(50);
+        shot.DrawTrail();
+        EXPECT_EQ(bool(shot.exploded), n > 0) << n; // a head pair alone meets the ground
+    }
+    EXPECT_EQ((std::vector<int>{shot.burst.streakCount, shot.burst.sparksPerStreak,
+                                shot.plume.puffCount, int(shot.plume.clock)}),
+              (std::vector<int>{16, 8, 100, 50}));       // started, then updated in the same call
+    EXPECT_EQ(shot.plume.puffs[99].position.z, 3010.0f); // the impact is the moved head
+    EXPECT_EQ(shot.plume.puffs[99].position.y, 50.0f);
+
+    // Still below: no second burst (no draw from the generator), the old one goes on.
+    const uint32_t afterImpact = randomGenerator.state;
+    shot.Update(50);
+    EXPECT_EQ(randomGenerator.state, afterImpact);
+    EXPECT_EQ(shot.plume.clock, 100.0f);
+    // Spawning again clears the flag; the old effects stand still.
+    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
+    EXPECT_FALSE(shot.exploded);
+    shot.Update(50);
+    EXPECT_FALSE(shot.exploded);
+    EXPECT_EQ(shot.plume.clock, 100.0f);
+}
+
+TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
+    // Eye above and behind the landing point, looking down the -z axis.
+    appState.cameraAngles = Vector4(25, 0, 0);
+    appState.cameraPosition = Vector4(-3000, -330, -3500);
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(45.0, 640.0 / 480.0, 10.0, 20000.0);
+    glMatrixMode(GL_MODELVIEW);
+    randomGenerator.state = 1; // the same scatter whichever tests ran before
+
+    shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), 60);
+    shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+    for (int frame = 0; frame < 8; ++frame) {
+        Frame();
+        ASSERT_FALSE(shot.exploded);
+        EXPECT_EQ(Count(gl.ReadPixels()).changed, 0); // nothing but the ribbon before the impact
+        DrawRibbon();
+    }
+    const Census ribbon = Count(gl.ReadPixels());
+    EXPECT_GT(ribbon.white, 200);
+    EXPECT_EQ(ribbon.orange + ribbon.darker, 0);
+
+    for (int frames = 0; !shot.exploded && frames < 200; ++frames) {
+        Frame();
+        DrawRibbon();
+    }
+    ASSERT_TRUE(shot.exploded);
+    EXPECT_NEAR(shot.points[0].y, 100.0f, 10.0f);
+    // Let the sparks spread and a few puffs rise, then look at what Update drew.
+    for (int frame = 0; frame < 12; ++frame) {
+        Frame();
+        EXPECT_EQ(BoundTexture(), textureManager.ids[0]); // the star
+        DrawRibbon();
+    }
+    Frame();
+    const Census impact = Count(gl.ReadPixels());
+    EXPECT_GT(impact.orange, 500);
+    EXPECT_GT(impact.white, 100);
+    EXPECT_EQ(impact.darker, 0);
+    GLint matrixDepth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &matrixDepth);
+    EXPECT_EQ(matrixDepth, 1); // every push popped
+
+    // Spawned again above the ground the old sparks and puffs are not drawn;
+    // one or two pairs make no segment to draw.
+    for (int n : {60, 1, 2}) {
+        shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), n);
+        Frame();
+        if (n < 60)
+            DrawRibbon();
+        EXPECT_EQ(Count(gl.ReadPixels()).changed, 0) << n;
+    }
+}
+
+// Firing for minutes must not pile up sprites, ribbons or display lists.
+TEST_F(Effects, ThousandsOfImpactsKeepHeapAndListsFlat) {
+    uint32_t highestList = 0;
+    auto fire = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            FireShotIntoTheGround(shot, i);
+            highestList = std::max({highestList, shot.burst.displayList, shot.plume.displayList});
+        }
+        glFinish();
+    };
+    fire(1000); // the driver's own buffers settle during the first impacts
+    ASSERT_TRUE(shot.exploded);
+    const size_t heapBefore = HeapInUse();
+    fire(3000);
+    // The driver's pools come and go in steps of about 1 MB; one leaked impact
+    // alone would hold some 13 KB of sprites, 3000 of them some 39 MB.
+    EXPECT_LT(HeapInUse(), heapBefore + 4 * 1024 * 1024) << heapBefore << " -> " << HeapInUse();
+    EXPECT_EQ(LiveDisplayLists(highestList), 2); // the burst's and the plume's
+
+    // A star picture that is not found binds nothing.
+    ResetTextureTable(8);
+    GLuint own = 0;
+    glGenTextures(1, &own);
+    glBindTexture(GL_TEXTURE_2D, own);
+    FireShotIntoTheGround(shot, 0);
+    EXPECT_EQ(BoundTexture(), own);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    shot.burst.Release();
+    shot.plume.Release();
+    EXPECT_EQ(LiveDisplayLists(highestList), 0);
+}
