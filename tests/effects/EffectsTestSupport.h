@@ -5,35 +5,22 @@
 #include "app/AppState.h"
 #include "app/Globals.h"
 #include "effects/Shot.h"
-#include "image/BmpWriter.h"
 #include "image/TextureManager.h"
 #include "support/TestSupport.h"
 #include "terrain/Landscape.h"
+#include "terrain/TerrainTestSupport.h"
 
 #include <GL/gl.h>
 #include <cstdio>
 #include <malloc.h>
 #include <unistd.h>
 
-// Loads the global landscape from a real height-map file, flat at `level`:
-// 64 x 64 samples, so the ground spans about 0 to 6095 world units in x and z.
-inline bool LoadFlatGround(uint8_t level) {
-    TempDir dir;
-    if (!WriteBinaryFile(dir.File("flat.bmp"),
-                         EncodeHeightMapBmp(64, 64, std::vector<uint8_t>(64 * 64, level))))
-        return false;
-    landscape.Unload();
-    landscape.LoadHeightMap(dir.File("flat.bmp").c_str());
-    landscape.loaded = 1; // so that Unload frees it
-    return landscape.width == 64;
-}
-
-// Flat ground at 100, plain white pictures under the names the shot looks up,
+// Flat ground at 100 (64 x 64 samples, about 0 to 6095 world units in x and
+// z), plain white pictures under the names the shot looks up,
 // the world's gravity and wind, and the drawing state the frame sets for the
-// translucent effects; needs a current context.
+// translucent effects; needs a current context. False on an OpenGL error.
 inline bool PrepareEffectsScene() {
-    if (!LoadFlatGround(100))
-        return false;
+    FillHeightMap(landscape, 64, 64, [](int32_t, int32_t) { return uint8_t(100); });
     ResetTextureTable(8);
     const std::vector<uint8_t> white(8 * 8 * 3, 255);
     for (const char* name : {"textures/star.bmp", "textures/trail.bmp"})
@@ -46,7 +33,7 @@ inline bool PrepareEffectsScene() {
     glDisable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
-    return true;
+    return glGetError() == GL_NO_ERROR;
 }
 
 // One frame's worth of a shot fired below the ground: spawned, exploded at
