@@ -15,23 +15,20 @@
 #include <string>
 #include <vector>
 
-// The texture table with a few 2 x 2 pictures of the tank's set under their
-// paths, each one flat colour; slot numbers follow this list.
-inline const char* const kTestTextures[] = {
-    "textures/star.bmp",
-    "textures/cobra/cobra_treads.bmp",
-    "textures/cobra/cobra_camo.bmp",
-    "textures/cobra/cobra_mainbarrel.bmp",
-};
-inline const uint8_t kTestColours[][3] = {{255, 255, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
-
+// The texture table with 2 x 2 pictures of the tank's set under their paths,
+// each one flat colour: treads blue (slot 1), camouflage red (2), main barrel
+// green (3), after a yellow star.
 inline void LoadTestTextures() {
     ResetTextureTable(256);
+    const char* names[] = {"star", "cobra/cobra_treads", "cobra/cobra_camo",
+                           "cobra/cobra_mainbarrel"};
+    const uint8_t colours[][3] = {{255, 255, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
     for (int i = 0; i < 4; ++i) {
         std::vector<uint8_t> pixels;
         for (int p = 0; p < 4; ++p)
-            pixels.insert(pixels.end(), kTestColours[i], kTestColours[i] + 3);
-        textureManager.LoadFromMemory(kTestTextures[i], pixels.data(), 2, 2);
+            pixels.insert(pixels.end(), colours[i], colours[i] + 3);
+        const std::string path = "textures/" + std::string(names[i]) + ".bmp";
+        textureManager.LoadFromMemory(path.c_str(), pixels.data(), 2, 2);
     }
 }
 
