@@ -12,8 +12,8 @@ testing::AssertionResult Near(const Vector4& a, const Vector4& b, float toleranc
     const float off = std::max({std::fabs(a.x - b.x), std::fabs(a.y - b.y), std::fabs(a.z - b.z)});
     if (off <= tolerance)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ") is " << off
-                                       << " off (" << b.x << ", " << b.y << ", " << b.z << ")";
+    return testing::AssertionFailure()
+           << a.x << ", " << a.y << ", " << a.z << " is " << off << " off";
 }
 
 const uint8_t kBackground[3] = {0, 0, 64};
@@ -86,11 +86,9 @@ TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
     EXPECT_EQ(generator.state, 1u);
     // By hand: 1 * 214013 + 2531011 = 2745024, and 2745024 / 65536 = 41.
     EXPECT_EQ(generator.Next(), 41);
-    EXPECT_EQ(generator.state, 2745024u);
     // 2745024 * 214013 + 2531011 = 136 * 2^32 + 3357800067; 3357800067 / 65536 =
     // 51235, which is 18467 once the top bit is dropped.
     EXPECT_EQ(generator.Next(), 18467);
-    EXPECT_EQ(generator.state, 3357800067u);
     // Wrapping and the 15-bit mask, against the recurrence written out in 64 bits.
     uint64_t state = generator.state;
     for (int i = 0; i < 1000; ++i) {
@@ -218,14 +216,9 @@ TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) 
         plume.Update(50);
     EXPECT_EQ(plume.visibleCount, 100);
     EXPECT_EQ(plume.puffs[0].colour[3] + plume.puffs[99].colour[3], 0);
-    // No puffs: nothing moves, nothing is read.
-    plume.Start(impact, 0);
-    plume.Update(50);
-    plume.Update(50);
-    EXPECT_EQ(plume.visibleCount, 0);
 }
 
-TEST_F(Effects, RibbonLiesBehindTheOriginFadesAndMovesOn) {
+TEST_F(Effects, ShotRibbonLiesBehindTheOriginFadesMovesOnAndExplodesOnce) {
     shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
     ASSERT_EQ(shot.points.size(), 120u);
     ASSERT_EQ(shot.alphas.size(), 60u);
@@ -265,9 +258,8 @@ TEST_F(Effects, RibbonLiesBehindTheOriginFadesAndMovesOn) {
     shot.Update(25); // a shorter frame moves it by its share of a step
     EXPECT_TRUE(Near(shot.points[0], Vector4(2995, 149.2f, 3025)));
     EXPECT_TRUE(Near(shot.velocity, Vector4(0, -1.0f, 10), 1e-5f));
-}
 
-TEST_F(Effects, BelowTheGroundItExplodesOnceUntilSpawnedAgain) {
+    // Below the ground it explodes once until spawned again.
     shot.Update(50); // before any spawn: nothing to move or draw
     shot.DrawTrail();
     for (int n : {0, -3, 1, 60}) {
@@ -279,9 +271,8 @@ TEST_F(Effects, BelowTheGroundItExplodesOnceUntilSpawnedAgain) {
     }
     EXPECT_EQ((std::vector<int>{shot.burst.streakCount, shot.burst.sparksPerStreak,
                                 shot.plume.puffCount, int(shot.plume.clock)}),
-              (std::vector<int>{16, 8, 100, 50}));       // started, then updated in the same call
-    EXPECT_EQ(shot.plume.puffs[99].position.z, 3010.0f); // the impact is the moved head
-    EXPECT_EQ(shot.plume.puffs[99].position.y, 50.0f);
+              (std::vector<int>{16, 8, 100, 50})); // started, then updated in the same call
+    EXPECT_TRUE(Near(shot.plume.puffs[99].position, Vector4(2995, 50, 3010), 0)); // moved head
 
     // Still below: no second burst (no draw from the generator), the old one goes on.
     const uint32_t afterImpact = randomGenerator.state;

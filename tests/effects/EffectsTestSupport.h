@@ -7,7 +7,6 @@
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "support/TestSupport.h"
-#include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 
 #include <GL/gl.h>
@@ -27,11 +26,10 @@ inline bool PrepareEffectsScene() {
         textureManager.LoadFromMemory(name, white.data(), 8, 8);
     appState.gravity = Vector4(0, -0.01f, 0);
     appState.wind = Vector4(0.01f, 0, -0.03f);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+    for (GLenum capability : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST})
+        glEnable(capability);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     return glGetError() == GL_NO_ERROR;
 }

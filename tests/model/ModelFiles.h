@@ -15,21 +15,17 @@
 #include <string>
 #include <vector>
 
-// The texture table with 2 x 2 pictures of the tank's set under their paths,
-// each one flat colour: treads blue (slot 1), camouflage red (2), main barrel
-// green (3), after a yellow star.
+// The texture table with one-pixel pictures of the tank's set under their
+// paths: treads blue (slot 1), camouflage red (2), main barrel green (3),
+// after a yellow star.
 inline void LoadTestTextures() {
     ResetTextureTable(256);
     const char* names[] = {"star", "cobra/cobra_treads", "cobra/cobra_camo",
                            "cobra/cobra_mainbarrel"};
     const uint8_t colours[][3] = {{255, 255, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
-    for (int i = 0; i < 4; ++i) {
-        std::vector<uint8_t> pixels;
-        for (int p = 0; p < 4; ++p)
-            pixels.insert(pixels.end(), colours[i], colours[i] + 3);
-        const std::string path = "textures/" + std::string(names[i]) + ".bmp";
-        textureManager.LoadFromMemory(path.c_str(), pixels.data(), 2, 2);
-    }
+    for (int i = 0; i < 4; ++i)
+        textureManager.LoadFromMemory(("textures/" + std::string(names[i]) + ".bmp").c_str(),
+                                      colours[i], 1, 1);
 }
 
 // A unit square from (x0, 0) in the z = 0 plane, counter-clockwise seen from +z.
@@ -91,7 +87,5 @@ inline testing::AssertionResult Near(const Vector4& a, const Vector4& b, float t
     if (std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
         std::fabs(a.z - b.z) <= tolerance && a.w == 1)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") is not (" << b.x << ", "
-           << b.y << ", " << b.z << ", 1)";
+    return testing::AssertionFailure() << a.x << ", " << a.y << ", " << a.z << ", " << a.w;
 }

@@ -2,7 +2,6 @@
 
 #include "app/AppState.h"
 #include "support/counting/AllocationCounter.h"
-#include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleTestSupport.h"
@@ -30,13 +29,6 @@ std::vector<float> State(const Vehicle& v) {
         all.insert(all.end(), {p->x, p->y, p->z});
     all.push_back(v.fallSpeed);
     return all;
-}
-
-bool Finite(const Vehicle& v) {
-    for (float value : State(v))
-        if (!std::isfinite(value))
-            return false;
-    return true;
 }
 
 // The test tank loaded from a scratch working directory, at the origin with
@@ -114,7 +106,7 @@ TEST_F(VehicleTest, BoxCornersWorldBoxAndMuzzle) {
     }
 }
 
-TEST_F(VehicleTest, SteerRotateAndAccelerate) {
+TEST_F(VehicleTest, SteerRotateAccelerateAndSettle) {
     for (int i = 0; i < 400; ++i)
         tank.Steer(true);
     EXPECT_EQ(tank.body.rotation.z, 400); // never wrapped
@@ -139,10 +131,10 @@ TEST_F(VehicleTest, SteerRotateAndAccelerate) {
     tank.Accelerate(true);
     EXPECT_TRUE(Near(tank.thrust, Vector4(0, 0, 0), 0));
     tank.Update(50);
-    EXPECT_TRUE(Finite(tank));
-}
+    EXPECT_TRUE(std::isfinite(tank.body.position.x));
 
-TEST_F(VehicleTest, HeldAcceleratorSettlesAt50And20Ms) {
+    // A held accelerator settles at 50 ms and at 20 ms frames.
+    tank.Load();
     tank.Rotate(270, 0, 0);
     // Frame length, then the settled thrust, speed and advance per frame.
     for (const auto& c : {std::array{50.0f, 5.0f, 55.0f, 50.0f},
@@ -233,8 +225,7 @@ TEST_F(VehicleTest, LongAndZeroFramesStayFinite) {
         start(reference);
         tank.Update(ms);
         reference.Update(as);
-        EXPECT_TRUE(Finite(tank)) << ms;
-        EXPECT_EQ(State(tank), State(reference)) << ms;
+        EXPECT_EQ(State(tank), State(reference)) << ms; // NaN would differ from itself
     }
 }
 
