@@ -139,9 +139,9 @@ TEST_F(Effects, BurstStartDrawsItsStreaksInOrderWithinTheirRanges) {
     EXPECT_EQ(high[0], 79);
     EXPECT_TRUE(low[1] >= 4.75f && low[1] < 4.76f) << low[1];
     EXPECT_TRUE(high[1] < 6.25f && high[1] > 6.24f) << high[1];
-    EXPECT_EQ(LiveDisplayLists(10000), 1);
+    EXPECT_EQ(LiveDisplayLists(1 << 16), 1);
     burst.Release();
-    EXPECT_EQ(LiveDisplayLists(10000), 0);
+    EXPECT_EQ(LiveDisplayLists(1 << 16), 0);
     burst.Update(50); // nothing left to move
 }
 
@@ -352,7 +352,7 @@ TEST_F(Effects, ThousandsOfImpactsKeepHeapAndListsFlat) {
     // The driver's pools come and go in steps of about 1 MB; one leaked impact
     // alone would hold some 13 KB of sprites, 3000 of them some 39 MB.
     EXPECT_LT(HeapInUse(), heapBefore + 4 * 1024 * 1024) << heapBefore << " -> " << HeapInUse();
-    EXPECT_EQ(LiveDisplayLists(10000), 2); // the burst's and the plume's
+    EXPECT_EQ(LiveDisplayLists(1 << 16), 2); // the burst's and the plume's
 
     // A star picture that is not found binds nothing.
     ResetTextureTable(8);
@@ -364,5 +364,5 @@ TEST_F(Effects, ThousandsOfImpactsKeepHeapAndListsFlat) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     shot.burst.Release();
     shot.plume.Release();
-    EXPECT_EQ(LiveDisplayLists(10000), 0);
+    EXPECT_EQ(LiveDisplayLists(1 << 16), 0);
 }

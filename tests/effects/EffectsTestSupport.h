@@ -44,7 +44,8 @@ inline void FireShotIntoTheGround(Shot& shot, int i) {
     }
 }
 
-// Display lists alive among the names 1 to highest.
+// Display lists alive among the names 1 to highest; the driver may hand out
+// fresh names for every impact, so thousands of impacts use thousands of them.
 inline int LiveDisplayLists(uint32_t highest) {
     int live = 0;
     for (GLuint list = 1; list <= highest; ++list)
