@@ -1,189 +1,192 @@
 #include "terrain/TerrainBlend.h"
 #include "TerrainTestSupport.h"
+#include "support/TestSupport.h"
+#include "terrain/LoadingScreen.h"
+#include "terrain/TerrainCache.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
-std::vector<uint8_t> Source(uint32_t seed) {
-    std::vector<uint8_t> pixels(size_t(kSourceTexels) * kSourceTexels * 3);
-    uint32_t state = seed;
-    for (uint8_t& byte : pixels) {
-        state = state * 1664525u + 1013904223u;
-        byte = uint8_t(state >> 24);
-    }
-    return pixels;
-}
-
-std::vector<uint8_t> SolidSource(uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> pixels(size_t(kSourceTexels) * kSourceTexels * 3);
-    for (size_t i = 0; i < pixels.size(); i += 3)
-        pixels[i] = r, pixels[i + 1] = g, pixels[i + 2] = b;
-    return pixels;
-}
-
-// Texel (X, Y) of the virtual picture straight from the written-out rule:
-// height at (X, Y) / 1024, three weighted terms, clamp, integer part of x 255.
-void ReferenceTexel(const Landscape& land, const std::vector<uint8_t>* sources[3], int x, int y,
-                    uint8_t out[3]) {
-    const float h = land.HeightAt(float(x) * 0.0009765625f, float(y) * 0.0009765625f) * 0.5f;
-    float w[3] = {0, 0, 0};
-    if (h < 33)
-        w[0] = 1;
-    else if (h < 63)
-        w[0] = (30 - (h - 33)) * 0.033333335f, w[1] = (h - 33) * 0.033333335f;
-    else if (h < 88)
-        w[1] = 1;
-    else if (h < 108)
-        w[1] = (20 - (h - 88)) * 0.05f, w[2] = (h - 88) * 0.05f;
-    else
-        w[2] = 1;
-    const size_t s = (size_t(y % 256) * 256 + size_t(x % 256)) * 3;
-    for (int k = 0; k < 3; ++k) {
-        float value = (*sources[0])[s + k] * 0.00390625f * w[0] +
-                      (*sources[1])[s + k] * 0.00390625f * w[1] +
-                      (*sources[2])[s + k] * 0.00390625f * w[2];
-        value = value < 0 ? 0 : value > 1 ? 1 : value;
-        out[k] = uint8_t(value * 255);
-    }
-}
-
-// Texel (X, Y) of the virtual picture inside blended tiles of side tileSize.
 const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int tileSize, int x, int y) {
-    const int n = 1024 / tileSize;
-    const size_t tile = size_t(y / tileSize) * n + size_t(x / tileSize);
-    return tiles.data() +
-           (tile * tileSize * tileSize + size_t(y % tileSize) * tileSize + size_t(x % tileSize)) *
-               3;
+    const size_t tile = size_t(y / tileSize) * (1024 / tileSize) + size_t(x / tileSize);
+    return &tiles[(tile * tileSize * tileSize + size_t(y % tileSize) * tileSize + x % tileSize) *
+                  3];
 }
 } // namespace
 
-TEST(TerrainBlend, WeightsAtTheBandEdges) {
-    auto expect = [](float h, float low, float middle, float high) {
+TEST(TerrainBlend, WeightsAndChannelsAtTheEdges) {
+    const float weights[][4] = {{0, 1, 0, 0},
+                                {32.99f, 1, 0, 0},
+                                {33, 1, 0, 0},
+                                {48, 0.5f, 0.5f, 0},
+                                {62.999f, 0.0000333f, 0.9999667f, 0},
+                                {63, 0, 1, 0},
+                                {87.99f, 0, 1, 0},
+                                {88, 0, 1, 0},
+                                {98, 0, 0.5f, 0.5f},
+                                {107.99f, 0, 0.0005f, 0.9995f},
+                                {108, 0, 0, 1},
+                                {127.5f, 0, 0, 1}};
+    for (const auto& [h, low, middle, high] : weights) {
         const BlendWeights w = WeightsForHeight(h);
         EXPECT_NEAR(w.low, low, 1e-6f) << h;
         EXPECT_NEAR(w.middle, middle, 1e-6f) << h;
         EXPECT_NEAR(w.high, high, 1e-6f) << h;
-        EXPECT_NEAR(w.low + w.middle + w.high, 1.0f, 1e-6f) << h;
+    }
+    struct Channel {
+        uint8_t low, middle, high;
+        BlendWeights w;
+        int expected;
     };
-    expect(0, 1, 0, 0);
-    expect(32.99f, 1, 0, 0);
-    expect(33, 1, 0, 0);
-    expect(48, 0.5f, 0.5f, 0);
-    expect(62.999f, 0.0000333f, 0.9999667f, 0);
-    expect(63, 0, 1, 0);
-    expect(87.99f, 0, 1, 0);
-    expect(88, 0, 1, 0);
-    expect(98, 0, 0.5f, 0.5f);
-    expect(107.99f, 0, 0.0005f, 0.9995f);
-    expect(108, 0, 0, 1);
-    expect(127.5f, 0, 0, 1);
+    for (const Channel& c : {
+             Channel{255, 9, 9, {1, 0, 0}, 254}, // 255 / 256 * 255 = 254.0039
+             Channel{128, 9, 9, {1, 0, 0}, 127},
+             Channel{0, 9, 9, {1, 0, 0}, 0},
+             Channel{9, 255, 9, {0, 1, 0}, 254},
+             Channel{9, 9, 128, {0, 0, 1}, 127},
+             Channel{200, 100, 0, WeightsForHeight(48), 149}, // (200 + 100) / 2 / 256 * 255
+             Channel{255, 255, 255, {1, 1, 1}, 255},          // clamped, not wrapped
+             Channel{255, 0, 0, {-1, 0, 0}, 0},
+         })
+        EXPECT_EQ(BlendChannel(c.low, c.middle, c.high, c.w), c.expected) << int(c.low);
 }
 
-TEST(TerrainBlend, FullWeightBytesAndHalfwayMixes) {
-    const BlendWeights full{1, 0, 0};
-    EXPECT_EQ(BlendChannel(255, 9, 9, full), 254); // 255 / 256 * 255 = 254.0039
-    EXPECT_EQ(BlendChannel(128, 9, 9, full), 127);
-    EXPECT_EQ(BlendChannel(0, 9, 9, full), 0);
-    EXPECT_EQ(BlendChannel(9, 255, 9, BlendWeights{0, 1, 0}), 254);
-    EXPECT_EQ(BlendChannel(9, 9, 128, BlendWeights{0, 0, 1}), 127);
-    // h = 48: half A, half B. (200 + 100) / 2 / 256 * 255 = 149.4
-    EXPECT_EQ(BlendChannel(200, 100, 0, WeightsForHeight(48)), 149);
-    // Weights beyond 1 are clamped, not wrapped.
-    EXPECT_EQ(BlendChannel(255, 255, 255, BlendWeights{1, 1, 1}), 255);
-    EXPECT_EQ(BlendChannel(255, 0, 0, BlendWeights{-1, 0, 0}), 0);
-}
-
-TEST(TerrainBlend, TilesMatchTheTexelRuleAtBothSizesAndAnyThreadCount) {
+TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     Landscape land;
     // Heights sweep every band in both directions, with a bumpy edge.
     FillHeightMap(land, 150, 130,
                   [](int32_t r, int32_t c) { return uint8_t((c * 255 / 149 + r % 7 * 3) % 256); });
-    const std::vector<uint8_t> a = Source(1), b = Source(2), c = Source(3);
-    const std::vector<uint8_t>* sources[3] = {&a, &b, &c};
+    const std::vector<uint8_t> a = Busy(256, 256, 1), b = Busy(256, 256, 2), c = Busy(256, 256, 3);
     const TerrainSources input{a.data(), b.data(), c.data()};
-
-    std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), smallOneThread(kTerrainBytes),
-        smallThreeThreads(kTerrainBytes);
+    std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
     BlendTerrainTiles(land.Field(), input, 256, small.data());
-    BlendTerrainTiles(land.Field(), input, 256, smallOneThread.data(), {}, 1);
-    BlendTerrainTiles(land.Field(), input, 256, smallThreeThreads.data(), {}, 3);
-    EXPECT_EQ(small, smallOneThread);
-    EXPECT_EQ(small, smallThreeThreads);
-
+    for (int threads : {1, 3}) {
+        BlendTerrainTiles(land.Field(), input, 256, other.data(), {}, threads);
+        EXPECT_EQ(small, other) << threads << " threads";
+    }
+    // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
     int mismatches = 0;
     for (int y = 0; y < 1024; ++y)
         for (int x = 0; x < 1024; ++x) {
-            uint8_t expected[3];
-            ReferenceTexel(land, sources, x, y, expected);
-            const uint8_t* got1024 = TileTexel(large, 1024, x, y);
-            const uint8_t* got256 = TileTexel(small, 256, x, y);
-            for (int k = 0; k < 3; ++k)
-                if (got1024[k] != expected[k] || got256[k] != expected[k])
+            const BlendWeights w = WeightsForHeight(land.HeightAt(x / 1024.0f, y / 1024.0f) * 0.5f);
+            const size_t s = (size_t(y % 256) * 256 + size_t(x % 256)) * 3;
+            for (int k = 0; k < 3; ++k) {
+                const uint8_t expected = BlendChannel(a[s + k], b[s + k], c[s + k], w);
+                if (TileTexel(large, 1024, x, y)[k] != expected ||
+                    TileTexel(small, 256, x, y)[k] != expected)
                     if (++mismatches < 5)
                         ADD_FAILURE() << "texel " << x << ", " << y << " channel " << k;
+            }
         }
     EXPECT_EQ(mismatches, 0);
-}
 
-TEST(TerrainBlend, SourcesRepeatEvery256TexelsInsideALargeTile) {
-    Landscape land;
-    FillHeightMap(land, 64, 64, [](int32_t, int32_t) { return uint8_t(100); }); // h = 50
-    const std::vector<uint8_t> a = Source(7), b = Source(8), c = SolidSource(1, 2, 3);
-    std::vector<uint8_t> tiles(kTerrainBytes);
-    BlendTerrainTiles(land.Field(), TerrainSources{a.data(), b.data(), c.data()}, 1024,
-                      tiles.data());
-    // Inside the map the weights are the same everywhere: texels 256 apart are equal.
-    for (int y : {3, 200, 511})
-        for (int x : {0, 17, 255})
-            for (int k = 0; k < 3; ++k) {
-                EXPECT_EQ(TileTexel(tiles, 1024, x, y)[k], TileTexel(tiles, 1024, x + 256, y)[k]);
-                EXPECT_EQ(TileTexel(tiles, 1024, x, y)[k],
-                          TileTexel(tiles, 1024, x + 512, y + 256)[k]);
-            }
-}
-
-TEST(TerrainBlend, ReportsEveryRowOfEveryTileInOrderOnTheCallingThread) {
-    Landscape land;
-    FillHeightMap(land, 16, 16, [](int32_t r, int32_t c) { return uint8_t(r * 16 + c); });
-    const std::vector<uint8_t> a = Source(1);
-    std::vector<uint8_t> tiles(kTerrainBytes);
+    // Every row of every tile is reported in order, on the calling thread.
     std::vector<std::pair<int, int>> rows;
     const std::thread::id caller = std::this_thread::get_id();
-    bool sameThread = true;
-    BlendTerrainTiles(land.Field(), TerrainSources{a.data(), a.data(), a.data()}, 256, tiles.data(),
-                      [&](int32_t tile, int32_t row) {
-                          rows.emplace_back(tile, row);
-                          sameThread = sameThread && std::this_thread::get_id() == caller;
-                      });
-    EXPECT_TRUE(sameThread);
+    BlendTerrainTiles(land.Field(), input, 256, other.data(), [&](int32_t tile, int32_t row) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        rows.emplace_back(tile, row);
+    });
     ASSERT_EQ(rows.size(), 16u * 256u);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].first, int(i / 256));
-        EXPECT_EQ(rows[i].second, int(i % 256));
-    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i], std::pair(int(i / 256), int(i % 256)));
 }
 
 TEST(TerrainBlend, CheckValueFollowsEveryInput) {
     Landscape land;
     FillHeightMap(land, 33, 20, [](int32_t r, int32_t c) { return uint8_t(r ^ c); });
-    std::vector<uint8_t> a = Source(1), b = Source(2), c = Source(3);
+    std::vector<uint8_t> a = Busy(256, 256, 1), b = Busy(256, 256, 2), c = Busy(256, 256, 3);
     const TerrainSources sources{a.data(), b.data(), c.data()};
     const uint32_t base = TerrainCheckValue(land.Field(), sources);
-    EXPECT_EQ(TerrainCheckValue(land.Field(), sources), base);
-    land.heightMap[33 * 20 - 1] ^= 1; // the last sample
-    EXPECT_NE(TerrainCheckValue(land.Field(), sources), base);
-    land.heightMap[33 * 20 - 1] ^= 1;
-    for (std::vector<uint8_t>* source : {&a, &b, &c}) {
-        (*source)[source->size() - 1] ^= 0x80; // the last texel byte of each
+    // The last height sample, the last byte of each source.
+    for (uint8_t* last : {&land.heightMap[33 * 20 - 1], &a.back(), &b.back(), &c.back()}) {
+        *last ^= 0x80;
         EXPECT_NE(TerrainCheckValue(land.Field(), sources), base);
-        (*source)[source->size() - 1] ^= 0x80;
+        *last ^= 0x80;
     }
+    EXPECT_EQ(TerrainCheckValue(land.Field(), sources), base);
     // The same bytes as another shape are other inputs.
     HeightField reshaped = land.Field();
     reshaped.width = 20, reshaped.height = 33;
     EXPECT_NE(TerrainCheckValue(reshaped, sources), base);
-    EXPECT_EQ(TerrainCheckValue(land.Field(), sources), base);
+}
+
+TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
+    LogCapture log;
+    TempDir dir;
+    const std::string file = dir.File("landscpf.dat");
+    std::vector<uint8_t> back(kTerrainBytes);
+    EXPECT_EQ(ReadTerrainCache(file.c_str(), 256, 1u, back.data()), TerrainCacheResult::Missing);
+    EXPECT_NE(log.Contents().find("Unable to open file (" + file + ")"), std::string::npos);
+
+    const std::vector<uint8_t> tiles = Busy(1024, 1024, 3);
+    for (auto [tileSize, count] : {std::pair{1024, 1u}, std::pair{256, 4u}}) {
+        ASSERT_TRUE(WriteTerrainCache(file.c_str(), tileSize, 0xA1B2C3D4u, tiles.data()));
+        const std::vector<uint8_t> bytes = ReadFileBytes(file);
+        ASSERT_EQ(bytes.size(), 8 + kTerrainBytes + 4);
+        EXPECT_EQ(Word(bytes, 0), count);
+        EXPECT_EQ(Word(bytes, 4), count);
+        EXPECT_TRUE(std::equal(tiles.begin(), tiles.end(), bytes.begin() + 8));
+        EXPECT_EQ(Word(bytes, 8 + kTerrainBytes), 0xA1B2C3D4u);
+        EXPECT_FALSE(fs::exists(file + ".tmp"));
+        EXPECT_EQ(ReadTerrainCache(file.c_str(), tileSize, 0xA1B2C3D4u, back.data()),
+                  TerrainCacheResult::Used);
+        EXPECT_EQ(back, tiles);
+    }
+    const std::vector<uint8_t> good = ReadFileBytes(file);
+    EXPECT_EQ(ReadTerrainCache(file.c_str(), 1024, 0xA1B2C3D4u, back.data()),
+              TerrainCacheResult::Mismatch);
+    EXPECT_EQ(ReadTerrainCache(file.c_str(), 256, 2u, back.data()), TerrainCacheResult::Mismatch);
+    std::vector<uint8_t> longer = good, damaged = good;
+    longer.push_back(0);
+    damaged[0] = 0xFF, damaged[3] = 0x7F;
+    // Without the check value (the older layout), short, cut inside the
+    // header, one byte too long, empty, nonsense counts.
+    for (const std::vector<uint8_t>& bytes :
+         {std::vector<uint8_t>(good.begin(), good.end() - 4),
+          std::vector<uint8_t>(good.begin(), good.begin() + 1000),
+          std::vector<uint8_t>(good.begin(), good.begin() + 6), longer, std::vector<uint8_t>(),
+          damaged}) {
+        WriteFileBytes(file, bytes);
+        EXPECT_EQ(ReadTerrainCache(file.c_str(), 256, 0xA1B2C3D4u, back.data()),
+                  TerrainCacheResult::Mismatch)
+            << bytes.size() << " bytes";
+    }
+}
+
+TEST(TerrainCache, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+    LogCapture log;
+    TempDir dir;
+    const std::string file = dir.File("landscpf.dat");
+    const std::vector<uint8_t> tiles(kTerrainBytes, 7);
+    ASSERT_TRUE(WriteTerrainCache(file.c_str(), 256, 1u, tiles.data()));
+    const std::vector<uint8_t> before = ReadFileBytes(file);
+    // A folder in the temporary's place (stops even a user whom permissions do not).
+    fs::create_directory(file + ".tmp");
+    EXPECT_FALSE(WriteTerrainCache(file.c_str(), 1024, 9u, tiles.data()));
+    EXPECT_EQ(ReadFileBytes(file), before);
+    EXPECT_FALSE(WriteTerrainCache(dir.File("missing/x.dat").c_str(), 256, 1u, tiles.data()));
+    EXPECT_FALSE(fs::exists(dir.File("missing")));
+    // The final name taken by a folder that is not empty: the rename fails, the temporary goes.
+    const std::string blocked = dir.File("blocked.dat");
+    fs::create_directories(blocked + "/inside");
+    EXPECT_FALSE(WriteTerrainCache(blocked.c_str(), 256, 1u, tiles.data()));
+    EXPECT_FALSE(fs::exists(blocked + ".tmp"));
+}
+
+TEST(LoadingScreenPacer, DrawsAtMostOncePer15MsBesidesForcedScreens) {
+    LoadingScreenPacer pacer;
+    // The first one always; a forced one restarts the interval.
+    const std::tuple<double, bool, bool> calls[] = {
+        {1000, false, true},  {1001, false, false}, {1014.9, false, false}, {1015, false, true},
+        {1020, false, false}, {1021, true, true},   {1035, false, false},   {1036, false, true}};
+    for (auto [now, force, due] : calls)
+        EXPECT_EQ(pacer.Due(now, force), due) << now;
+    pacer.Reset();
+    EXPECT_TRUE(pacer.Due(1037.0, false));
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // Gives a landscape a height map filled in place of a picture, marked loaded so
 // that Unload frees it; optionally builds the quadtree over it.
@@ -20,4 +21,27 @@ inline void FillHeightMap(Landscape& land, int32_t width, int32_t height,
     land.loaded = 1;
     if (build)
         land.Build(0.0f, 0.0f, 1.0f, land);
+}
+
+// Pictures' RGB texels: one colour, or noise from a seed.
+inline std::vector<uint8_t> Solid(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        rgb[i] = r, rgb[i + 1] = g, rgb[i + 2] = b;
+    return rgb;
+}
+
+inline std::vector<uint8_t> Busy(int width, int height, uint32_t seed) {
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    for (uint8_t& byte : rgb) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = uint8_t(seed >> 24);
+    }
+    return rgb;
+}
+
+// A little-endian 32-bit word of a file's bytes.
+inline uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset) {
+    return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+           uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
 }
