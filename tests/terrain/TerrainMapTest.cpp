@@ -1,13 +1,19 @@
 #include "TerrainTestSupport.h"
 #include "app/AppState.h"
 #include "app/Globals.h"
+#include "support/TestSupport.h"
+#include "terrain/LoadingScreen.h"
+#include "terrain/TerrainBlend.h"
+#include "terrain/TerrainCache.h"
 #include "vehicle/Vehicle.h"
 
-#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
-#include <vector>
+#include <thread>
+
+namespace fs = std::filesystem;
 
 namespace {
 // The leaves depth first (children 0 to 3), and how many nodes the tree has.
@@ -18,19 +24,23 @@ struct Tree {
 
 void Walk(TerrainNode& node, Tree& tree) {
     ++tree.nodes;
-    for (TerrainNode* child : node.children)
-        if (node.children[0] == nullptr)
-            EXPECT_EQ(child, nullptr); // all four children or none
-        else if (child != nullptr)
-            Walk(*child, tree);
-        else
-            ADD_FAILURE() << "missing child";
     if (node.children[0] == nullptr)
         tree.leaves.push_back(&node);
+    for (TerrainNode* child : node.children)
+        if (child != nullptr)
+            Walk(*child, tree);
+        else
+            EXPECT_EQ(node.children[0], nullptr) << "all four children or none";
 }
 
-bool Same(const Vector4& a, const Vector4& b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
+bool Near(const Vector4& a, const Vector4& b) {
+    return std::abs(a.x - b.x) < 0.01f && a.y == b.y && std::abs(a.z - b.z) < 0.01f;
+}
+
+const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int tileSize, int x, int y) {
+    const size_t tile = size_t(y / tileSize) * (1024 / tileSize) + size_t(x / tileSize);
+    return &tiles[(tile * tileSize * tileSize + size_t(y % tileSize) * tileSize + x % tileSize) *
+                  3];
 }
 
 class Quadtree : public testing::Test {
@@ -43,24 +53,20 @@ class Quadtree : public testing::Test {
 TEST(HeightSampling, HeightAtInsideOutsideAndAtTheEdges) {
     Landscape land;
     // A bilinear surface, which bilinear sampling reproduces exactly.
-    FillHeightMap(land, 16, 12, [](int32_t r, int32_t c) { return uint8_t(r * c + c + 7); });
-    EXPECT_FLOAT_EQ(land.HeightAt(0, 0), 7.0f); // the top-left sample
-    for (int i = 0; i < 144; ++i) {
-        const float u = float(i % 12) * 0.09f - 0.04f, v = float(i / 12) * 0.09f - 0.03f;
-        const double x = 16 * double(u) * 0.952381, z = 12 * double(v) * 0.952381;
-        // The last column (15) and row (11) have no neighbours beyond: height 0.
-        const bool inside = x >= 0 && x < 15 && z >= 0 && z < 11;
-        EXPECT_NEAR(land.HeightAt(u, v), inside ? z * x + x + 7 : 0, 2e-3) << u << ", " << v;
-    }
-    const float lastColumn = 15.0f / 16.0f / 0.952381f, lastRow = 11.0f / 12.0f / 0.952381f;
-    EXPECT_EQ(land.HeightAt(lastColumn + 1e-4f, 0.5f), 0.0f);
-    EXPECT_EQ(land.HeightAt(0.5f, lastRow + 1e-4f), 0.0f);
-    EXPECT_GT(land.HeightAt(lastColumn - 1e-3f, 0.5f), 0.0f);
-    EXPECT_GT(land.HeightAt(0.5f, lastRow - 1e-3f), 0.0f);
-    for (float u : {-0.001f, 1.2f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
-        EXPECT_EQ(land.HeightAt(u, 0.5f), 0.0f) << u;
-        EXPECT_EQ(land.HeightAt(0.5f, u), 0.0f) << u;
-    }
+    FillHeightMap(land, 23, 23,
+                  [](int32_t r, int32_t c) { return uint8_t(128 + (r - 11) * (c - 11)); });
+    EXPECT_FLOAT_EQ(land.HeightAt(0, 0), 249.0f); // the top-left sample
+    const float at[] = {-0.01f, 0.0f,  0.013f, 0.21f,
+                        0.5f,   0.77f, 0.999f, 1.0f,
+                        1.02f,  1.2f,  1e30f,  std::numeric_limits<float>::quiet_NaN()};
+    for (float u : at)
+        for (float v : at) {
+            const double x = 23 * double(u) * 0.952381, z = 23 * double(v) * 0.952381;
+            // The last column and row (22) have no neighbours beyond: height 0, as outside.
+            const bool inside = x >= 0 && x < 22 && z >= 0 && z < 22;
+            EXPECT_NEAR(land.HeightAt(u, v), inside ? 128 + (x - 11) * (z - 11) : 0, 2e-3)
+                << u << ", " << v;
+        }
 
     // 129 wide: u = 0.5 gives 61.428..., between columns 61 and 62.
     FillHeightMap(land, 129, 3, [](int32_t r, int32_t c) { return uint8_t(r == 0 ? c : 250); });
@@ -68,12 +74,7 @@ TEST(HeightSampling, HeightAtInsideOutsideAndAtTheEdges) {
 
     FillHeightMap(land, 40, 30, [](int32_t, int32_t) { return uint8_t(200); });
     for (float u : {0.0f, 0.3f, 0.77f, 1.0f})
-        for (float v : {0.0f, 0.5f, 1.0f}) {
-            Vector4 vertex;
-            land.SampleVertex(u, v, vertex);
-            EXPECT_EQ(land.HeightAt(u, v), 200.0f);
-            EXPECT_EQ(vertex.y, 200.0f);
-        }
+        EXPECT_TRUE(land.HeightAt(u, 1.0f - u) == 200.0f && land.HeightAt(u, u) == 200.0f) << u;
     // Fewer than 2 x 2 samples: nothing has four neighbours.
     for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 5}, std::pair{5, 1}, std::pair{0, 0}}) {
         FillHeightMap(land, w, h, [](int32_t, int32_t) { return uint8_t(99); });
@@ -85,20 +86,14 @@ TEST(HeightSampling, HeightAtInsideOutsideAndAtTheEdges) {
 TEST(HeightSampling, SampleVertexAndWorldToMap) {
     FillHeightMap(landscape, 128, 128, [](int32_t, int32_t) { return uint8_t(10); });
     Vector4 vertex;
-    vertex.w = 7.0f;
     float texCoord[2] = {-1.0f, -1.0f};
     landscape.SampleVertex(1.0f, 1.0f, vertex, texCoord);
-    EXPECT_NEAR(vertex.x, 12190.48f, 0.01f);
-    EXPECT_NEAR(vertex.z, 12190.48f, 0.01f);
-    EXPECT_EQ(vertex.y, 10.0f);
-    EXPECT_EQ(vertex.w, 7.0f);                            // w is left alone
+    EXPECT_TRUE(Near(vertex, Vector4(12190.48f, 10.0f, 12190.48f))) << vertex.x;
     EXPECT_NEAR(texCoord[0], 121.9048f * 0.03125f, 1e-4); // one repeat per 32 cells
     EXPECT_NEAR(texCoord[1], 121.9048f * 0.03125f, 1e-4);
     // Outside: y = 0, x and z still written, the texture coordinate untouched.
     landscape.SampleVertex(-0.5f, 0.25f, vertex, texCoord);
-    EXPECT_EQ(vertex.y, 0.0f);
-    EXPECT_NEAR(vertex.x, -6095.24f, 0.01f);
-    EXPECT_NEAR(vertex.z, 3047.62f, 0.01f);
+    EXPECT_TRUE(Near(vertex, Vector4(-6095.24f, 0.0f, 3047.62f))) << vertex.x;
     EXPECT_NEAR(texCoord[0], 121.9048f * 0.03125f, 1e-4);
 
     // WorldToMap reads the global landscape's size and leaves the map scale in.
@@ -107,10 +102,6 @@ TEST(HeightSampling, SampleVertexAndWorldToMap) {
     Landscape::WorldToMap(x, z);
     EXPECT_NEAR(x, 0.952381f, 1e-6);
     EXPECT_FLOAT_EQ(z, 1.0f);
-    x = 5000.0f, z = 2000.0f; // the vertex drawn there lies at x * 0.952381
-    Landscape::WorldToMap(x, z);
-    landscape.SampleVertex(x, z, vertex);
-    EXPECT_NEAR(vertex.x, 5000.0f * 0.952381f, 0.01f);
     landscape.Unload();
     landscape.Unload(); // twice is harmless
     EXPECT_EQ(landscape.heightMap, nullptr);
@@ -119,105 +110,178 @@ TEST(HeightSampling, SampleVertexAndWorldToMap) {
     EXPECT_EQ(landscape.HeightAt(0.5f, 0.5f), 0.0f);
 }
 
-TEST_F(Quadtree, ShapeSamplesBoxesAndTilesAtBothDepths) {
-    struct Depth {
-        unsigned char fine;
-        int nodes, leaves, perSide;
-        std::vector<int> firstOfTile; // leaf column (and row) that starts each tile
-    };
+TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
     // Nodes of size 0.125 (coarse) or 0.0625 (fine) still split: the test is size < minimum.
-    // The map scale is applied twice, so the tiles do not divide the leaves evenly.
-    for (const Depth& depth :
-         {Depth{0, 341, 256, 16, {0, 5, 9, 14}}, Depth{1, 1365, 1024, 32, {0, 9, 18, 27}}}) {
-        appState.fineTerrain = depth.fine;
+    for (auto [fine, nodes, perSide] : {std::tuple{0, 341, 16}, std::tuple{1, 1365, 32}}) {
+        appState.fineTerrain = static_cast<unsigned char>(fine);
         Landscape land;
         FillHeightMap(
-            land, 65, 65, [](int32_t r, int32_t c) { return uint8_t((r * 7 + c * 3) % 251); },
-            true);
+            land, 64, 64, [](int32_t, int32_t) { return uint8_t(100); }, true);
         Tree tree;
         Walk(land, tree);
-        EXPECT_EQ(tree.nodes, depth.nodes);
-        ASSERT_EQ(int(tree.leaves.size()), depth.leaves);
-        auto tileOf = [&](int k) {
-            return int(std::upper_bound(depth.firstOfTile.begin(), depth.firstOfTile.end(), k) -
-                       depth.firstOfTile.begin()) -
-                   1;
-        };
-        for (TerrainNode* leaf : tree.leaves) {
-            const float s = leaf->size, h = s * 0.5f;
-            EXPECT_EQ(s, 1.0f / float(depth.perSide));
-            // Centre, then the corners in order; the box bounds the five heights.
-            const float points[5][2] = {{leaf->x0 + h, leaf->z0 + h},
-                                        {leaf->x0, leaf->z0},
-                                        {leaf->x0 + s, leaf->z0},
-                                        {leaf->x0 + s, leaf->z0 + s},
-                                        {leaf->x0, leaf->z0 + s}};
-            float lowest = 1e9f, highest = -1e9f;
-            for (int i = 0; i < 5; ++i) {
-                Vector4 v;
-                float tc[2] = {0, 0};
-                land.SampleVertex(points[i][0], points[i][1], v, tc);
-                EXPECT_TRUE(Same(v, leaf->vertices[i]));
-                EXPECT_TRUE(tc[0] == leaf->texCoords[i][0] && tc[1] == leaf->texCoords[i][1]);
-                lowest = std::min(lowest, v.y), highest = std::max(highest, v.y);
-            }
-            EXPECT_FLOAT_EQ(leaf->boxCentre.y, (lowest + highest) * 0.5f);
-            EXPECT_FLOAT_EQ(leaf->boxHalf.y, (highest - lowest) * 0.5f);
-            EXPECT_FLOAT_EQ(leaf->boxCentre.x, (leaf->vertices[1].x + leaf->vertices[3].x) * 0.5f);
-            EXPECT_FLOAT_EQ(leaf->boxHalf.z, (leaf->vertices[3].z - leaf->vertices[1].z) * 0.5f);
+        EXPECT_EQ(tree.nodes, nodes);
+        ASSERT_EQ(int(tree.leaves.size()), perSide * perSide);
+        for (TerrainNode* leaf : tree.leaves)
+            EXPECT_EQ(leaf->size, 1.0f / float(perSide));
+        // The first leaf of child 1 comes after all of child 0's.
+        const TerrainNode* firstOfChild1 = tree.leaves[perSide * perSide / 4];
+        EXPECT_TRUE(firstOfChild1->x0 == 0.5f && firstOfChild1->z0 == 0.0f);
 
-            const int column = int(leaf->x0 * depth.perSide + 0.5f);
-            const int row = int(leaf->z0 * depth.perSide + 0.5f);
-            land.tileSize = 256;
-            EXPECT_EQ(leaf->TileIndex(), tileOf(row) * 4 + tileOf(column))
-                << "leaf " << row << ", " << column;
-            land.tileSize = 1024; // one tile: every leaf binds it
-            EXPECT_EQ(leaf->TileIndex(), 0);
-        }
+        auto contacts = [&](Vector4 centre, Vector4 size) {
+            Vehicle vehicle;
+            vehicle.boxCentre = centre, vehicle.boxSize = size;
+            const bool touched = land.CollectContacts(vehicle);
+            std::vector<GroundTriangle> list;
+            for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
+                list.push_back(*t);
+            EXPECT_EQ(touched, !list.empty());
+            return list;
+        };
+        // Each touched leaf, depth first, gives a fan of four triangles from its
+        // centre over its corners in order, at their world positions (6095.24
+        // units across the map).
+        auto expectFans = [](const std::vector<GroundTriangle>& got,
+                             const std::vector<TerrainNode*>& leaves) {
+            ASSERT_EQ(got.size(), leaves.size() * 4);
+            const float at[6][2] = {{0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
+            for (size_t i = 0; i < got.size(); ++i) {
+                const TerrainNode& leaf = *leaves[i / 4];
+                const Vector4* points[3] = {&got[i].p0, &got[i].p1, &got[i].p2};
+                for (size_t k = 0; k < 3; ++k) {
+                    const float* c = at[k == 0 ? 0 : i % 4 + k];
+                    EXPECT_TRUE(
+                        Near(*points[k], Vector4((leaf.x0 + c[0] * leaf.size) * 6095.238f, 100.0f,
+                                                 (leaf.z0 + c[1] * leaf.size) * 6095.238f)))
+                        << "triangle " << i << " point " << k;
+                }
+            }
+        };
+        // A small box over one leaf, its centre exactly boxSize.y above the flat
+        // ground: touching. The leaf's half-extents add to the full edge lengths.
+        TerrainNode& target = *tree.leaves[37];
+        const Vector4 small(1.0f, 12.0f, 1.0f);
+        expectFans(contacts(Vector4(target.boxCentre.x, 112.0f, target.boxCentre.z), small),
+                   {&target});
+        EXPECT_TRUE(
+            contacts(Vector4(target.boxCentre.x, 112.01f, target.boxCentre.z), small).empty());
+        EXPECT_TRUE(contacts(Vector4(-1e6f, 100.0f, -1e6f), Vector4(50, 50, 50)).empty());
+        // A box over the whole map touches every leaf.
+        expectFans(contacts(Vector4(3000, 92, 3000), Vector4(4000, 50, 4000)), tree.leaves);
         land.Unload();
         EXPECT_EQ(land.children[0], nullptr);
     }
 }
 
-TEST_F(Quadtree, ContactsOnAFlatMapLeafByLeafDepthFirst) {
-    appState.fineTerrain = 0;
+TEST(TerrainBlend, WeightsAndChannelsAtTheEdges) {
+    // Half the height, then the low, middle and high weights there.
+    // clang-format off
+    const float weights[][4] = {
+        {0, 1, 0, 0}, {32.99f, 1, 0, 0}, {33, 1, 0, 0}, {48, 0.5f, 0.5f, 0},
+        {62.999f, 0.0000333f, 0.9999667f, 0}, {63, 0, 1, 0}, {87.99f, 0, 1, 0}, {88, 0, 1, 0},
+        {98, 0, 0.5f, 0.5f}, {107.99f, 0, 0.0005f, 0.9995f}, {108, 0, 0, 1}, {127.5f, 0, 0, 1}};
+    // clang-format on
+    for (const auto& [h, low, middle, high] : weights) {
+        const BlendWeights w = WeightsForHeight(h);
+        EXPECT_TRUE(std::abs(w.low - low) < 1e-6f && std::abs(w.middle - middle) < 1e-6f &&
+                    std::abs(w.high - high) < 1e-6f)
+            << "h = " << h << ": " << w.low << " " << w.middle << " " << w.high;
+    }
+    EXPECT_EQ(BlendChannel(255, 9, 9, {1, 0, 0}), 254); // 255 / 256 * 255 = 254.0039
+    EXPECT_EQ(BlendChannel(128, 9, 9, {1, 0, 0}), 127);
+    EXPECT_EQ(BlendChannel(9, 255, 9, {0, 1, 0}), 254);
+    EXPECT_EQ(BlendChannel(9, 9, 128, {0, 0, 1}), 127);
+    EXPECT_EQ(BlendChannel(200, 100, 0, WeightsForHeight(48)), 149); // 300 / 2 / 256 * 255
+    EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);          // clamped, not wrapped
+    EXPECT_EQ(BlendChannel(255, 0, 0, {-1, 0, 0}), 0);
+}
+
+TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     Landscape land;
-    FillHeightMap(
-        land, 64, 64, [](int32_t, int32_t) { return uint8_t(100); }, true);
-    Tree tree;
-    Walk(land, tree);
-    auto contacts = [&](Vector4 centre, Vector4 size) {
-        Vehicle vehicle;
-        vehicle.boxCentre = centre, vehicle.boxSize = size;
-        const bool touched = land.CollectContacts(vehicle);
-        std::vector<GroundTriangle> list;
-        for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
-            list.push_back(*t);
-        EXPECT_EQ(touched, !list.empty());
-        return list;
-    };
-    // Each touched leaf gives its fan of four triangles around the centre.
-    auto expectFans = [](const std::vector<GroundTriangle>& got,
-                         const std::vector<TerrainNode*>& leaves) {
-        ASSERT_EQ(got.size(), leaves.size() * 4);
-        for (size_t i = 0; i < got.size(); ++i) {
-            const TerrainNode& leaf = *leaves[i / 4];
-            EXPECT_TRUE(Same(got[i].p0, leaf.vertices[0]) &&
-                        Same(got[i].p1, leaf.vertices[1 + i % 4]) &&
-                        Same(got[i].p2, leaf.vertices[1 + (i + 1) % 4]))
-                << "triangle " << i;
+    // Heights sweep every band in both directions, with a bumpy edge.
+    FillHeightMap(land, 150, 130,
+                  [](int32_t r, int32_t c) { return uint8_t((c * 255 / 149 + r % 7 * 3) % 256); });
+    const std::vector<uint8_t> a = Busy(256, 256, 1), b = Busy(256, 256, 2), c = Busy(256, 256, 3);
+    const TerrainSources input{a.data(), b.data(), c.data()};
+    std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
+    BlendTerrainTiles(land.Field(), input, 1024, large.data());
+    BlendTerrainTiles(land.Field(), input, 256, small.data());
+    for (int threads : {1, 3}) {
+        BlendTerrainTiles(land.Field(), input, 256, other.data(), {}, threads);
+        EXPECT_EQ(small, other) << threads << " threads";
+    }
+    // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
+    int mismatches = 0;
+    for (int y = 0; y < 1024; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            const BlendWeights w = WeightsForHeight(land.HeightAt(x / 1024.0f, y / 1024.0f) * 0.5f);
+            const size_t s = (size_t(y % 256) * 256 + size_t(x % 256)) * 3;
+            for (int k = 0; k < 3; ++k) {
+                const uint8_t expected = BlendChannel(a[s + k], b[s + k], c[s + k], w);
+                if (TileTexel(large, 1024, x, y)[k] != expected ||
+                    TileTexel(small, 256, x, y)[k] != expected)
+                    if (++mismatches < 5)
+                        ADD_FAILURE() << "texel " << x << ", " << y << " channel " << k;
+            }
         }
+    EXPECT_EQ(mismatches, 0);
+
+    // Every row of every tile is reported in order, on the calling thread.
+    std::vector<std::pair<int, int>> rows;
+    const std::thread::id caller = std::this_thread::get_id();
+    BlendTerrainTiles(land.Field(), input, 256, other.data(), [&](int32_t tile, int32_t row) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        rows.emplace_back(tile, row);
+    });
+    ASSERT_EQ(rows.size(), 16u * 256u);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i], std::pair(int(i / 256), int(i % 256)));
+}
+
+TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
+    LogCapture log;
+    TempDir dir;
+    const std::string file = dir.File("landscpf.dat");
+    std::vector<uint8_t> back(kTerrainBytes);
+    EXPECT_EQ(ReadTerrainCache(file.c_str(), 256, 7u, back.data()), TerrainCacheResult::Missing);
+    const std::vector<uint8_t> tiles = Busy(1024, 1024, 3);
+    ASSERT_TRUE(WriteTerrainCache(file.c_str(), 256, 0xA1B2C3D4u, tiles.data()));
+    std::vector<uint8_t> good = ReadFileBytes(file);
+    ASSERT_EQ(good.size(), 8 + kTerrainBytes + 4);
+    EXPECT_TRUE(Word(good, 0) == 4u && Word(good, 4) == 4u);
+    EXPECT_TRUE(std::equal(tiles.begin(), tiles.end(), good.begin() + 8));
+    EXPECT_EQ(Word(good, 8 + kTerrainBytes), 0xA1B2C3D4u);
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+    auto verdict = [&](const std::vector<uint8_t>& bytes, int32_t tileSize, uint32_t check) {
+        WriteFileBytes(file, bytes);
+        return ReadTerrainCache(file.c_str(), tileSize, check, back.data());
     };
-    // A small box over one leaf, its centre exactly boxSize.y above the flat
-    // ground: touching. The leaf's half-extents add to the full edge lengths.
-    TerrainNode& target = *tree.leaves[37];
-    EXPECT_EQ(target.boxHalf.y, 0.0f);
-    const Vector4 small(1.0f, 12.0f, 1.0f);
-    expectFans(contacts(Vector4(target.boxCentre.x, 112.0f, target.boxCentre.z), small), {&target});
-    EXPECT_TRUE(contacts(Vector4(target.boxCentre.x, 112.01f, target.boxCentre.z), small).empty());
-    EXPECT_TRUE(contacts(Vector4(-1e6f, 100.0f, -1e6f), Vector4(50, 50, 50)).empty());
-    // A box over the whole map touches every leaf, in depth-first order: the
-    // first leaf of child 1 comes after all of child 0's.
-    expectFans(contacts(Vector4(3000, 92, 3000), Vector4(4000, 50, 4000)), tree.leaves);
-    EXPECT_TRUE(tree.leaves[64]->x0 == 0.5f && tree.leaves[64]->z0 == 0.0f);
+    EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Used);
+    EXPECT_EQ(back, tiles);
+    // Without the check value (the older layout), short, cut inside the header,
+    // empty, one byte too long; then nonsense counts.
+    for (size_t size : {good.size() - 4, size_t(1000), size_t(6), size_t(0), good.size() + 1}) {
+        std::vector<uint8_t> bytes = good;
+        bytes.resize(size);
+        EXPECT_EQ(verdict(bytes, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch) << size;
+    }
+    good[0] = 0xFF, good[3] = 0x7F;
+    EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch);
+
+    // A cache that cannot be written leaves no temporary behind.
+    const std::string blocked = dir.File("blocked.dat"); // a folder that is not empty:
+    fs::create_directories(blocked + "/inside");         // the rename fails
+    EXPECT_FALSE(WriteTerrainCache(blocked.c_str(), 256, 1u, tiles.data()));
+    EXPECT_FALSE(fs::exists(blocked + ".tmp"));
+}
+
+TEST(LoadingScreenPacer, DrawsAtMostOncePer15MsBesidesForcedScreens) {
+    LoadingScreenPacer pacer;
+    // The first one always; a forced one restarts the interval.
+    const std::tuple<double, bool, bool> calls[] = {
+        {1000, false, true},  {1001, false, false}, {1014.9, false, false}, {1015, false, true},
+        {1020, false, false}, {1021, true, true},   {1035, false, false},   {1036, false, true}};
+    for (auto [now, force, due] : calls)
+        EXPECT_EQ(pacer.Due(now, force), due) << now;
+    pacer.Reset();
+    EXPECT_TRUE(pacer.Due(1037.0, false));
 }
