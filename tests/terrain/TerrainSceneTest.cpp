@@ -133,6 +133,7 @@ class TerrainScene : public testing::Test {
     GLTestContext gl;
     TempDir dir{true};
     LogCapture log;
+    MessageBoxRecorder boxes; // a fatal error ends the program instead of waiting on a box
     Landscape land;
     std::vector<uint8_t> blended;
     unsigned char fineTerrain = appState.fineTerrain;
