@@ -2,97 +2,57 @@
 #include "support/TestSupport.h"
 
 #include <GL/gl.h>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
-void ExpectVector(const Vector4& v, float x, float y, float z, float w) {
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
-    EXPECT_FLOAT_EQ(v.w, w);
+Vector4 V(float x, float y, float z, float w) {
+    Vector4 v(x, y, z);
+    v.w = w;
+    return v;
+}
+
+testing::AssertionResult Near(const Vector4& actual, std::array<float, 4> expected) {
+    const float components[] = {actual.x, actual.y, actual.z, actual.w};
+    for (int i = 0; i < 4; ++i)
+        if (!(std::abs(components[i] - expected[i]) <= 1e-6f)) // NaN fails too
+            return testing::AssertionFailure()
+                   << "component " << i << " is " << components[i] << ", not " << expected[i];
+    return testing::AssertionSuccess();
 }
 } // namespace
 
 TEST(Vector4, OperationsTouchXyzAndSetWOnlyInNewResults) {
-    Vector4 a(1, 2, 3), b(4, 5, 6);
-    a.w = 9;
-    b.w = -2;
-    EXPECT_FLOAT_EQ(Dot(a, b), 32.0f);
-
-    Vector4 n(3, 0, 4);
-    n.w = 7;
-    Normalize(n);
-    ExpectVector(n, 0.6f, 0.0f, 0.8f, 7.0f);
-
-    Vector4 zero(0, 0, 0);
-    Normalize(zero);
-    ExpectVector(zero, 0, 0, 0, 1);
-
-    Vector4 p(5, 7, 9), q(1, 2, 3);
-    p.w = 0;
-    q.w = 0;
-    ExpectVector(p - q, 4, 5, 6, 1);
-
-    Vector4 d(1, -2, 3);
-    d.w = 0;
-    ExpectVector(d * 2.0f, 2, -4, 6, 1);
-
-    Vector4 acc(1, 1, 1);
-    acc.w = 5;
-    acc += Vector4(1, 2, 3);
-    ExpectVector(acc, 2, 3, 4, 5);
-    acc /= 2.0f;
-    ExpectVector(acc, 1, 1.5f, 2, 5);
+    EXPECT_FLOAT_EQ(Dot(V(1, 2, 3, 9), V(4, 5, 6, -2)), 32.0f);
+    Vector4 unit = V(3, 0, 4, 7), zero = V(0, 0, 0, 5), sum = V(1, 1, 1, 5);
+    Normalize(unit);
+    Normalize(zero); // stays as it is
+    sum += V(1, 2, 3, 0);
+    sum /= 2.0f;
+    EXPECT_TRUE(Near(unit, {0.6f, 0, 0.8f, 7}));
+    EXPECT_TRUE(Near(zero, {0, 0, 0, 5}));
+    EXPECT_TRUE(Near(sum, {1, 1.5f, 2, 5}));
+    EXPECT_TRUE(Near(V(5, 7, 9, 0) - V(1, 2, 3, 0), {4, 5, 6, 1}));
+    EXPECT_TRUE(Near(V(1, -2, 3, 0) * 2.0f, {2, -4, 6, 1}));
 }
 
 TEST(Matrix4, LayoutTranslationAndProducts) {
-    Matrix4 identity;
+    Matrix4 identity, translate(V(1, 2, 3, 42)); // the translation's w plays no part
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(identity.m[i], (i == 0 || i == 5 || i == 10 || i == 15) ? 1.0f : 0.0f);
+        EXPECT_EQ(identity.m[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;
+    const float* column4 = translate.m + 12; // column-major: the translation is the last column
+    EXPECT_TRUE(Near(V(column4[0], column4[1], column4[2], column4[3]), {1, 2, 3, 1}));
+    EXPECT_TRUE(Near(translate * V(10, 20, 30, 1), {11, 22, 33, 1}));
+    EXPECT_TRUE(Near(translate * V(10, 20, 30, 0), {10, 20, 30, 1}));
+    // T * R turns first (right-handed: x towards y about z), then moves.
+    EXPECT_TRUE(
+        Near((translate * Matrix4::Rotation(90, V(0, 0, 1, 1))) * V(1, 0, 0, 1), {1, 3, 3, 1}));
 
-    Vector4 t(1, 2, 3);
-    t.w = 42; // ignored
-    Matrix4 translate(t);
-    EXPECT_EQ(translate.m[12], 1.0f);
-    EXPECT_EQ(translate.m[13], 2.0f);
-    EXPECT_EQ(translate.m[14], 3.0f);
-    EXPECT_EQ(translate.m[15], 1.0f);
-
-    ExpectVector(translate * Vector4(10, 20, 30), 11, 22, 33, 1);
-    Vector4 direction(10, 20, 30);
-    direction.w = 0;
-    ExpectVector(translate * direction, 10, 20, 30, 1);
-
-    // T * R rotates first, then translates.
-    Matrix4 rotate = Matrix4::Rotation(90, Vector4(0, 0, 1));
-    Vector4 moved = (translate * rotate) * Vector4(1, 0, 0);
-    EXPECT_NEAR(moved.x, 1.0f, 1e-6);
-    EXPECT_NEAR(moved.y, 3.0f, 1e-6);
-    EXPECT_NEAR(moved.z, 3.0f, 1e-6);
-
-    // The product may be stored over its own operand.
     Matrix4 a = translate;
-    a = a * a;
+    a = a * a; // the product may be stored over its own operand
     EXPECT_EQ(a.m[12], 2.0f);
-
-    a.m[3] = 5;
-    a.Identity();
-    EXPECT_EQ(a.m[3], 0.0f);
-    EXPECT_EQ(a.m[12], 0.0f);
-}
-
-TEST(Matrix4, RotationTurnsRightHandedAndNormalisesTheAxis) {
-    Vector4 turned = Matrix4::Rotation(90, Vector4(0, 0, 1)) * Vector4(1, 0, 0);
-    EXPECT_NEAR(turned.x, 0.0f, 1e-6);
-    EXPECT_NEAR(turned.y, 1.0f, 1e-6);
-    EXPECT_NEAR(turned.z, 0.0f, 1e-6);
-    EXPECT_EQ(turned.w, 1.0f);
-
-    Matrix4 unit = Matrix4::Rotation(90, Vector4(0, 0, 1));
-    Matrix4 longer = Matrix4::Rotation(90, Vector4(0, 0, 2));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(unit.m[i], longer.m[i]) << "element " << i;
 }
 
 TEST(Matrix4, RotationEqualsWhatGlRotatefLeavesOnTheStack) {
