@@ -1,33 +1,77 @@
-#include "GameScene.h"
-
-#include "app/AppState.h"
 #include "app/Frame.h"
+#include "app/AppState.h"
 #include "app/Globals.h"
+#include "app/WindowProc.h"
 #include "image/BmpWriter.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
+#include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "support/GameStart.h"
+#include "support/TestSupport.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+// The program started as WinMain starts it, minus the dialog: windowed, in a
+// fresh copy of the default data, with an input object that has no devices so
+// that the test writes the key state the frame reads.
+class GameScene : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", dir.path(),
+                              std::filesystem::copy_options::recursive);
+        PrepareData();
+        StartGameWithoutDialog();
+        ASSERT_TRUE(glWindow.IsLive());
+    }
+    // Called with the data copied and the working directory set, before start-up.
+    virtual void PrepareData() {}
+    void TearDown() override {
+        landscape.Unload();
+        firstTank.Release();
+        secondTank.Release();
+        if (inputDevices != nullptr)
+            WindowProc(glWindow.window, WM_CLOSE, 0, 0);
+    }
+
+    // One loop pass's drawing. The picture is read from the back buffer, so
+    // the swap is left to the next frame.
+    void Frame() {
+        glWindow.SwapBuffers();
+        RenderFrame();
+    }
+
+    // Runs the frames with the key held, then lets it go.
+    void Hold(int scanCode, int frames) {
+        inputDevices->keyState[scanCode] = 0x80;
+        for (int i = 0; i < frames; ++i)
+            Frame();
+        inputDevices->keyState[scanCode] = 0;
+    }
+
+    TempDir dir{true};
+};
 
 namespace {
-// The modelview matrix the frame builds from a camera: pitch, then yaw, then translation.
-Matrix4 ViewFrom(const Vector4& position, const Vector4& angles) {
-    return Matrix4::Rotation(angles.x, Vector4(1, 0, 0)) *
-           Matrix4::Rotation(angles.y, Vector4(0, 1, 0)) * Matrix4(position);
-}
-
-void ExpectModelview(const Matrix4& expected) {
+// The modelview matrix SetProjectionAndView builds from the camera: pitch,
+// then yaw, then translation.
+void ExpectModelviewFrom(Vector4 position, Vector4 angles) {
+    SetProjectionAndView();
+    Matrix4 expected = Matrix4::Rotation(angles.x, Vector4(1, 0, 0)) *
+                       Matrix4::Rotation(angles.y, Vector4(0, 1, 0)) * Matrix4(position);
     float actual[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, actual);
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(actual[i], expected.m[i], 2e-3) << "element " << i;
 }
 
+// The offset turned by the heading, away from the tank (nine units to a map step).
 void ExpectChaseCamera(float heading) {
     Vector4 eye = Matrix4::Rotation(heading, Vector4(0, 1, 0)) * Vector4(55.6f, -24.0f, 0.0f);
     const Vector4& tank = firstTank.body.position;
@@ -39,17 +83,13 @@ void ExpectChaseCamera(float heading) {
 }
 
 float Length(const Vector4& v) {
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return std::sqrt(Dot(v, v));
 }
 } // namespace
 
 TEST_F(GameScene, FirstFrameLooksFromTheStartCameraThenTheChaseCameraFollows) {
-    EXPECT_FLOAT_EQ(appState.cameraPosition.x, 24.3f);
-    EXPECT_FLOAT_EQ(appState.cameraPosition.y, -388.2f);
-    EXPECT_FLOAT_EQ(appState.cameraPosition.z, -44.3f);
     EXPECT_EQ(appState.elapsedMs, 50); // the first frame's step, not yet measured
-    SetProjectionAndView();
-    ExpectModelview(ViewFrom(Vector4(24.3f, -388.2f, -44.3f), Vector4(5, 89, 0)));
+    ExpectModelviewFrom(Vector4(24.3f, -388.2f, -44.3f), Vector4(5, 89, 0));
     float projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     EXPECT_NEAR(projection[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-4); // 45 degrees
@@ -60,19 +100,14 @@ TEST_F(GameScene, FirstFrameLooksFromTheStartCameraThenTheChaseCameraFollows) {
     EXPECT_GE(appState.elapsedMs, 1);
 
     // Steering turns the camera with the hull; turretView adds the turret's angle.
-    HoldKey(DIK_LEFT, true);
-    for (int i = 0; i < 10; ++i)
-        Frame();
-    HoldKey(DIK_LEFT, false);
+    Hold(DIK_LEFT, 10);
     EXPECT_NE(firstTank.body.rotation.z, 0.0f);
     ExpectChaseCamera(firstTank.body.rotation.z);
     turretView = 1;
     firstTank.turret.rotation.z = 30;
     Frame();
     ExpectChaseCamera(firstTank.body.rotation.z + 30);
-    const Vector4 position = appState.cameraPosition, angles = appState.cameraAngles;
-    SetProjectionAndView();
-    ExpectModelview(ViewFrom(position, angles));
+    ExpectModelviewFrom(appState.cameraPosition, appState.cameraAngles);
     turretView = 0;
 }
 
@@ -82,104 +117,57 @@ TEST_F(GameScene, SecondTankAcceleratesInTheFirstFrameAndEveryOtherOne) {
         appState.elapsedMs = 50; // a steady step, so the damping is the same each time
         Frame();
         const float now = Length(secondTank.thrust);
-        if (frame % 2 == 1) {
-            EXPECT_EQ(secondTankToggle, 1.0f);
-            EXPECT_GT(now, previous) << "frame " << frame;
-        } else {
-            EXPECT_EQ(secondTankToggle, 0.0f);
-            EXPECT_LT(now, previous) << "frame " << frame;
-        }
+        const bool accelerates = frame % 2 == 1;
+        EXPECT_EQ(secondTankToggle, accelerates ? 1.0f : 0.0f) << "frame " << frame;
+        EXPECT_TRUE(accelerates ? now > previous : now < previous) << "frame " << frame;
         previous = now;
     }
-    // It turns left one step in every frame.
-    EXPECT_NE(secondTank.body.rotation.z, 0.0f);
+    EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
 }
 
-TEST_F(GameScene, KeysDriveRebuildAndResetWithoutTakingTextureSlots) {
-    for (int i = 0; i < 5; ++i)
-        Frame();
+TEST_F(GameScene, HFlipsTheDetailWithoutTakingTextureSlotsAndQPutsTheTankBack) {
+    Frame();
     const int32_t slots = textureManager.count;
-
-    HoldKey(DIK_R, true);
-    for (int i = 0; i < 20; ++i)
-        Frame();
-    HoldKey(DIK_R, false);
+    // Held, H flips the terrain's detail in every frame.
+    for (int fine : {0, 1, 0}) {
+        Hold(DIK_H, 1);
+        EXPECT_EQ(appState.fineTerrain, fine);
+    }
     EXPECT_EQ(textureManager.count, slots);
     EXPECT_EQ(landscape.loaded, 1);
 
-    EXPECT_EQ(appState.fineTerrain, 1);
-    HoldKey(DIK_H, true);
-    Frame();
-    EXPECT_EQ(appState.fineTerrain, 0);
-    Frame();
-    EXPECT_EQ(appState.fineTerrain, 1);
-    Frame();
-    HoldKey(DIK_H, false);
-    EXPECT_EQ(appState.fineTerrain, 0);
-    EXPECT_EQ(textureManager.count, slots);
-    EXPECT_EQ(Log().find("FATAL"), std::string::npos);
-
     // Q puts the tank back and keeps its motion.
     firstTank.motion = Vector4(0.5f, 0, 0);
-    HoldKey(DIK_Q, true);
-    Frame();
-    HoldKey(DIK_Q, false);
+    Hold(DIK_Q, 1);
     EXPECT_NE(firstTank.body.position.x, 5.0f); // moved on by this frame's own step
     EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
     EXPECT_GT(Length(firstTank.motion), 0.0f);
-
-    // Escape posts a close for the loop and the frame still completes.
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    HoldKey(DIK_ESCAPE, true);
-    const uint32_t before = appState.lastTick;
-    Frame();
-    HoldKey(DIK_ESCAPE, false);
-    EXPECT_GE(appState.lastTick, before);
-    TakenMessage taken{};
-    bool closeQueued = false;
-    while (PeekWindowMessage(taken))
-        closeQueued = closeQueued || taken.message == WM_CLOSE;
-    EXPECT_TRUE(closeQueued);
 }
 
-// The panel's picture replaced by plain white shows exactly where it lands.
-class WhitePanelScene : public GameScene {
+// Flat low ground, so that the top of the picture is sky for every height
+// tried, and a plain white panel picture that shows exactly where it lands.
+class PlainScene : public GameScene {
     void PrepareData() override {
+        ASSERT_TRUE(
+            WriteBinaryFile("textures/landscp.bmp",
+                            EncodeHeightMapBmp(32, 32, std::vector<uint8_t>(32 * 32, 140))));
         ASSERT_TRUE(WriteBinaryFile(
             "textures/info.bmp", EncodeBmp24(128, 128, std::vector<uint8_t>(128 * 128 * 3, 255))));
     }
 };
 
-TEST_F(WhitePanelScene, PanelCoversTheTopLeft128Pixels) {
+TEST_F(PlainScene, PanelCoversTheTopLeft128Pixels) {
     Frame();
-    std::vector<uint8_t> pixels = Pixels();
-    auto white = [&](int x, int y) {
-        const uint8_t* p = &pixels[(size_t(y) * 640 + x) * 3];
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
+    auto allWhite = [&](int x, int y, int width, int height) {
+        std::vector<uint8_t> rgb = ReadBackBuffer(x, y, width, height);
+        return std::count(rgb.begin(), rgb.end(), 255) == std::ssize(rgb);
     };
-    int inside = 0, rightOfIt = 0, belowIt = 0;
-    for (int i = 0; i < 128; ++i)
-        for (int j = 352; j < 480; ++j)
-            inside += white(i, j);
-    for (int j = 352; j < 480; ++j)
-        rightOfIt += white(128, j);
-    for (int i = 0; i < 128; ++i)
-        belowIt += white(i, 351);
-    EXPECT_EQ(inside, 128 * 128);
-    EXPECT_LT(rightOfIt, 128);
-    EXPECT_LT(belowIt, 128);
+    EXPECT_TRUE(allWhite(0, 352, 128, 128));
+    EXPECT_FALSE(allWhite(128, 352, 1, 128)); // the column right of it
+    EXPECT_FALSE(allWhite(0, 351, 128, 1));   // the row below it
 }
 
-// Flat low ground, so that the top of the picture is sky for every height tried.
-class FlatGroundScene : public GameScene {
-    void PrepareData() override {
-        ASSERT_TRUE(
-            WriteBinaryFile("textures/landscp.bmp",
-                            EncodeHeightMapBmp(32, 32, std::vector<uint8_t>(32 * 32, 140))));
-    }
-};
-
-TEST_F(FlatGroundScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
+TEST_F(PlainScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
     // The sky in the top-right corner is black, or carries the tint's colour
     // (0, 64, 128) at half strength added onto it.
     for (float height : {20.0f, 52.0f, 54.0f, 54.5f, 56.0f, 80.0f}) {
@@ -187,17 +175,11 @@ TEST_F(FlatGroundScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
         firstTank.motion = Vector4(0, 0, 0);
         firstTank.fallSpeed = 0;
         Frame();
-        const float eye = -appState.cameraPosition.y;
-        uint8_t sky[3];
-        glReadBuffer(GL_BACK);
-        glReadPixels(639, 479, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, sky);
-        if (eye > 512.0f) {
-            EXPECT_EQ(sky[0], 0) << height;
-            EXPECT_NEAR(sky[1], 32, 1) << height;
-            EXPECT_NEAR(sky[2], 64, 1) << height;
-        } else {
-            EXPECT_EQ(sky[0] + sky[1] + sky[2], 0) << height;
-        }
+        const bool tinted = -appState.cameraPosition.y > 512.0f;
+        const std::vector<uint8_t> sky = ReadBackBuffer(639, 479, 1, 1);
+        EXPECT_EQ(sky[0], 0) << height;
+        EXPECT_NEAR(sky[1], tinted ? 32 : 0, tinted) << height;
+        EXPECT_NEAR(sky[2], tinted ? 64 : 0, tinted) << height;
     }
     EXPECT_GT(-appState.cameraPosition.y, 512.0f); // the last one was tinted
 }

@@ -36,8 +36,8 @@ TempDir::~TempDir() {
 }
 
 std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
@@ -70,14 +70,10 @@ GLTestContext::GLTestContext(int width_, int height_)
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_Window* w = SDL_CreateWindow("zezivoze test", 0, 0, width, height,
-                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (w == nullptr)
-        return;
-    window = w;
-    context = SDL_GL_CreateContext(w);
-    if (context != nullptr)
-        SDL_GL_MakeCurrent(w, context);
+    window = SDL_CreateWindow("zezivoze test", 0, 0, width, height,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window != nullptr) // the new context is the current one
+        context = SDL_GL_CreateContext(static_cast<SDL_Window*>(window));
     glViewport(0, 0, width, height);
 }
 
@@ -90,39 +86,23 @@ GLTestContext::~GLTestContext() {
         SDL_DestroyWindow(static_cast<SDL_Window*>(window));
 }
 
-void GLTestContext::ReadPixel(int x, int y, uint8_t rgb[3]) const {
+std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
 }
-
-std::vector<uint8_t> GLTestContext::ReadPixels() const {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-namespace {
-std::vector<MessageBoxRecorder::Box> recordedBoxes;
-void RecordBox(const char* caption, const char* text) {
-    recordedBoxes.push_back({caption ? caption : "", text ? text : ""});
-}
-} // namespace
 
 MessageBoxRecorder::MessageBoxRecorder() {
-    recordedBoxes.clear();
-    SetMessageBoxSink(RecordBox);
+    recorded.clear();
+    SetMessageBoxSink([](const char* caption, const char* text) {
+        recorded.push_back({caption ? caption : "", text ? text : ""});
+    });
 }
+
 MessageBoxRecorder::~MessageBoxRecorder() {
     SetMessageBoxSink(nullptr);
-}
-const std::vector<MessageBoxRecorder::Box>& MessageBoxRecorder::boxes() const {
-    return recordedBoxes;
-}
-void MessageBoxRecorder::clear() {
-    recordedBoxes.clear();
 }
 
 LogCapture::LogCapture() : file(dir.File("error.out")) {
@@ -132,18 +112,13 @@ LogCapture::LogCapture() : file(dir.File("error.out")) {
 }
 
 LogCapture::~LogCapture() {
-    if (errorLog.file != nullptr)
-        errorLog.Close();
+    Finish();
 }
 
 std::string LogCapture::Finish() {
     if (errorLog.file != nullptr)
         errorLog.Close();
-    return ReadFileText(file);
-}
-
-std::string LogCapture::Contents() const {
-    return ReadFileText(file);
+    return Contents();
 }
 
 void ResetTextureTable(int32_t capacity) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ void WriteFileText(const std::string& path, const std::string& text);
 // creates a new one (the textures of an earlier test's context are gone).
 void ResetTextureTable(int32_t capacity);
 
+// A rectangle of the current context's back buffer as RGB, bottom row first.
+std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height);
+
 // A hidden 640 x 480 window with a current OpenGL context (compatibility
 // profile, double buffered, 16-bit depth), for tests that draw or upload.
 class GLTestContext {
@@ -45,8 +49,10 @@ class GLTestContext {
     GLTestContext& operator=(const GLTestContext&) = delete;
     bool ok() const { return context != nullptr; }
     // RGB of the pixel at (x, y), y counted from the bottom as in OpenGL.
-    void ReadPixel(int x, int y, uint8_t rgb[3]) const;
-    std::vector<uint8_t> ReadPixels() const; // whole back buffer, RGB, bottom row first
+    void ReadPixel(int x, int y, uint8_t rgb[3]) const {
+        std::memcpy(rgb, ReadBackBuffer(x, y, 1, 1).data(), 3);
+    }
+    std::vector<uint8_t> ReadPixels() const { return ReadBackBuffer(0, 0, width, height); }
     int width;
     int height;
 
@@ -64,8 +70,11 @@ class MessageBoxRecorder {
         std::string caption;
         std::string text;
     };
-    const std::vector<Box>& boxes() const;
-    void clear();
+    const std::vector<Box>& boxes() const { return recorded; }
+    void clear() { recorded.clear(); }
+
+  private:
+    static inline std::vector<Box> recorded;
 };
 
 // Opens the global log on a file in its own scratch folder and closes it again.
@@ -76,8 +85,7 @@ class LogCapture {
     // Closes the log (if still open) and returns what the file holds.
     std::string Finish();
     // What the file holds so far (the log writes through at once).
-    std::string Contents() const;
-    std::string path() const { return file; }
+    std::string Contents() const { return ReadFileText(file); }
 
   private:
     TempDir dir;
