@@ -71,7 +71,6 @@ class MessageBoxRecorder {
         std::string text;
     };
     const std::vector<Box>& boxes() const { return recorded; }
-    void clear() { recorded.clear(); }
 
   private:
     static inline std::vector<Box> recorded;
