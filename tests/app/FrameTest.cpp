@@ -33,6 +33,7 @@ class GameScene : public testing::Test {
     // Called with the data copied and the working directory set, before start-up.
     virtual void PrepareData() {}
     void TearDown() override {
+        ResetTextureTable(0); // the next start-up makes a new one
         landscape.Unload();
         firstTank.Release();
         secondTank.Release();
