@@ -7,37 +7,31 @@
 #include <SDL.h>
 #include <array>
 #include <cstdlib>
-#include <fcntl.h>
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/file.h>
-#include <unistd.h>
 
 // These tests press keys and move the pointer on the X server itself, as a
 // person would (xdotool sends them through the XTEST extension).
 
 namespace {
-bool Xdo(const std::string& arguments) {
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+bool Xdo(const std::string& arguments) { // the time limit ends a search that never finds
+    return std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 using Mouse = std::array<int, 4>; // motion x, y, left and right button
 
 // Real windows on the X server, one of them focused, with the devices made for
-// it; the keyboard and pointer are the server's own, so these tests take turns.
+// it; the keyboard and pointer are the server's own, so tests that press keys
+// or show windows take turns (a lock of their own in CTest).
 class InputDevicesTest : public testing::Test {
   protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        std::string lock = "/tmp/zezivoze-input-test" + std::string(display ? display : "");
-        lockFile = open((lock + ".lock").c_str(), O_CREAT | O_RDWR, 0666);
-        ASSERT_EQ(flock(lockFile, LOCK_EX), 0);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         window = SDL_CreateWindow("input test", 100, 100, 320, 240, SDL_WINDOW_SHOWN);
         other = SDL_CreateWindow("other window", 500, 100, 200, 150, SDL_WINDOW_SHOWN);
         ASSERT_TRUE(window != nullptr && other != nullptr);
-        Focus(window);
+        ASSERT_NO_FATAL_FAILURE(Focus(window));
         input.Open(nullptr);
         input.CreateKeyboard(window);
         input.CreateMouse(window);
@@ -48,15 +42,15 @@ class InputDevicesTest : public testing::Test {
         Xdo("keyup h Escape Up mouseup 1 mouseup 3"); // nothing stays pressed
         input.Release();
         SDL_Quit(); // the windows with it
-        close(lockFile);
     }
 
     // Pointer over the window, then the focus, as a person clicking on it
     // would give (there is no window manager to do it).
     void Focus(SDL_Window* target) {
-        ASSERT_TRUE(Xdo("search --onlyvisible --name '^" + std::string(SDL_GetWindowTitle(target)) +
+        ASSERT_TRUE(Xdo("search --sync --onlyvisible --name '^" +
+                        std::string(SDL_GetWindowTitle(target)) +
                         "$' mousemove --sync --window %1 50 50 windowfocus --sync %1"));
-        for (int i = 0; i < 200 && !(SDL_GetWindowFlags(target) & SDL_WINDOW_INPUT_FOCUS); ++i) {
+        for (int i = 0; i < 500 && !(SDL_GetWindowFlags(target) & SDL_WINDOW_INPUT_FOCUS); ++i) {
             SDL_PumpEvents(); // SDL learns of it through its events
             SDL_Delay(10);
         }
@@ -77,7 +71,6 @@ class InputDevicesTest : public testing::Test {
         return {input.mouseDeltaX, input.mouseDeltaY, input.leftButton, input.rightButton};
     }
 
-    int lockFile = -1;
     SDL_Window* window = nullptr;
     SDL_Window* other = nullptr;
     InputDevices input;
