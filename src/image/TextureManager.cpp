@@ -34,6 +34,10 @@ RgbImage* LoadImageFile(const char* fileName) {
 } // namespace
 
 TextureManager::~TextureManager() {
+    FreeTable();
+}
+
+void TextureManager::FreeTable() {
     delete[] ids;
     ids = nullptr;
     for (int32_t i = 0; slots != nullptr && i < capacity; ++i) {
@@ -46,11 +50,18 @@ TextureManager::~TextureManager() {
     }
     delete[] slots;
     slots = nullptr;
+    capacity = 0;
+    count = 0;
 }
 
 void TextureManager::Create(int32_t newCapacity) {
     if (newCapacity < 0)
         newCapacity = 0;
+    // A second Create replaces the table instead of leaking the first.
+    if (slots != nullptr) {
+        glDeleteTextures(capacity, ids);
+        FreeTable();
+    }
     ids = new uint32_t[newCapacity]();
     slots = new TextureEntry[newCapacity];
     capacity = newCapacity;

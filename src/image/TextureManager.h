@@ -37,6 +37,7 @@ class TextureManager {
     int32_t count = 0;
 
   private:
+    void FreeTable();
     bool BeginLoad();
     int32_t FinishLoad();
 };

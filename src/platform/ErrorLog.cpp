@@ -19,6 +19,8 @@ bool ErrorLog::IsOpen() const {
 }
 
 void ErrorLog::Open(const char* fileName) {
+    if (file != nullptr)
+        Close(); // the earlier file ends as a closed log, not a leaked handle
     file = new BinaryFile;
     file->Open(fileName, "w");
     Write("Log file '%s' opened.\n", fileName);

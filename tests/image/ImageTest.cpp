@@ -401,10 +401,16 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
     for (int bad : {-1, 3, 8, 1000, -1000})
         manager.Bind(bad);
     EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), GLint(manager.ids[1]));
+    // A second Create starts an empty table (the sanitizer build shows that the
+    // first one is freed).
+    manager.Create(2);
+    EXPECT_EQ(std::tuple(manager.capacity, manager.count, manager.FindByName("0")),
+              std::tuple(2, 0, -1));
+    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), 0);
     const std::string text = log.Finish();
     EXPECT_EQ(text.substr(text.find(".\n") + 2),
               "Texture 'textures/water.bmp' loaded\nTexture '0' loaded\n"
-              "Texture 'textures/water.bmp' loaded\nLog file closed\n");
+              "Texture 'textures/water.bmp' loaded\nTexture '0' loaded\nLog file closed\n");
     EXPECT_TRUE(boxes.boxes().empty());
 }
 

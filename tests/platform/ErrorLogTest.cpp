@@ -33,6 +33,16 @@ TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
     } // the destructor closes again: nothing more
     EXPECT_EQ(ReadFileText(path), written + "Log file closed\n");
     EXPECT_TRUE(boxes.boxes().empty());
+
+    // Opened again while open: the first file is closed properly, not leaked.
+    const std::string second = dir.File("second.out");
+    {
+        ErrorLog log;
+        log.Open(path.c_str());
+        log.Open(second.c_str());
+    }
+    EXPECT_EQ(ReadFileText(path), "Log file '" + path + "' opened.\nLog file closed\n");
+    EXPECT_EQ(ReadFileText(second), "Log file '" + second + "' opened.\nLog file closed\n");
 }
 
 // A fatal error writes the prefix, shows the bare message, closes the log and
