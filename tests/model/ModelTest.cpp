@@ -91,7 +91,7 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteAgainAndAgain) {
     }
     EXPECT_EQ(Array(model.frames[0], 36), writer.frames[0]);
     EXPECT_EQ(Array(model.frames[1], 36), writer.frames[1]);
-    EXPECT_EQ(std::string(model.mountNames[0], 6), "turret");
+    EXPECT_STREQ(model.mountNames[0], "turret"); // the file has no terminator; the copy does
     EXPECT_EQ(Array(model.mountPositions, 3), (std::vector<float>{0.32f, 0, 0.98f}));
     EXPECT_EQ(log.Contents().find("Texture used: cobra"), std::string::npos); // only unmatched
 
