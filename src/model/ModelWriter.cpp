@@ -40,16 +40,15 @@ void ModelWriter::AddQuad(const std::string& texturePath, const float corners[4]
 void ModelWriter::GroupFacesByTexture() {
     if (textures.size() != faces.size())
         return; // entries and faces are not paired one to one
-    std::vector<size_t> order(faces.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    // Pictures in the order of their first use, so the first face stays first.
+    // Pictures ranked by their first use, so the first face stays first.
     std::map<std::string, size_t> firstUse;
-    for (size_t i = 0; i < textures.size(); ++i)
-        firstUse.emplace(textures[i], i);
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return firstUse[textures[a]] < firstUse[textures[b]];
-    });
+    std::vector<size_t> rank(faces.size()), order(faces.size());
+    for (size_t i = 0; i < faces.size(); ++i) {
+        rank[i] = firstUse.emplace(textures[i], i).first->second;
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return rank[a] < rank[b]; });
     std::vector<Face> sortedFaces;
     std::vector<std::string> sortedTextures;
     for (size_t i : order) {
