@@ -83,6 +83,63 @@ ImVec2 Pixels(int unitsX, int unitsY) {
     return ImVec2(unitsX * kUnitX, unitsY * kUnitY);
 }
 
+// The focus as the platform draws it: a dotted rectangle just inside a push
+// button, around a radio button's label.
+void DrawFocusRectangle(bool aroundLabel) {
+    ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    if (aroundLabel) {
+        min.x += ImGui::GetFrameHeight() + ImGui::GetStyle().ItemInnerSpacing.x - 2;
+        max.x += 1;
+    } else {
+        min = ImVec2(min.x + 3, min.y + 3);
+        max = ImVec2(max.x - 4, max.y - 4);
+    }
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImU32 black = IM_COL32(0, 0, 0, 255);
+    for (float x = min.x; x <= max.x; x += 2) {
+        draw->AddRectFilled(ImVec2(x, min.y), ImVec2(x + 1, min.y + 1), black);
+        draw->AddRectFilled(ImVec2(x, max.y), ImVec2(x + 1, max.y + 1), black);
+    }
+    for (float y = min.y; y <= max.y; y += 2) {
+        draw->AddRectFilled(ImVec2(min.x, y), ImVec2(min.x + 1, y + 1), black);
+        draw->AddRectFilled(ImVec2(max.x, y), ImVec2(max.x + 1, y + 1), black);
+    }
+}
+
+// What a key press means to the dialog, if anything; held keys repeat only
+// where that moves the focus.
+bool DialogKeyOf(const SDL_KeyboardEvent& key, DialogKey& dialogKey) {
+    const bool repeat = key.repeat != 0;
+    switch (key.keysym.sym) {
+    case SDLK_TAB:
+        dialogKey = (key.keysym.mod & KMOD_SHIFT) != 0 ? DialogKey::ShiftTab : DialogKey::Tab;
+        return true;
+    case SDLK_LEFT:
+    case SDLK_UP:
+        dialogKey = DialogKey::Previous;
+        return true;
+    case SDLK_RIGHT:
+    case SDLK_DOWN:
+        dialogKey = DialogKey::Next;
+        return true;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        dialogKey = DialogKey::Enter;
+        return !repeat;
+    case SDLK_SPACE:
+        dialogKey = DialogKey::Space;
+        return !repeat;
+    case SDLK_ESCAPE:
+        dialogKey = DialogKey::Escape;
+        return !repeat;
+    case SDLK_F4:
+        dialogKey = DialogKey::AltF4;
+        return !repeat && (key.keysym.mod & KMOD_ALT) != 0;
+    default:
+        return false;
+    }
+}
+
 // Draws the template's controls; returns the push button clicked, or 0.
 int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
     int clicked = 0;
@@ -109,10 +166,13 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
             if (ImGui::RadioButton(control.text,
                                    dialog.IsDlgButtonChecked(control.id) == BST_CHECKED))
                 dialog.ClickRadio(control.id);
+            if (control.id == dialog.focus)
+                DrawFocusRectangle(true);
             break;
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
-            bool isDefault = control.kind == ControlKind::DefaultPushButton;
+            // The bold frame marks the button Enter presses.
+            bool isDefault = control.id == dialog.EnterButton();
             ImGui::SetCursorPos(position);
             if (isDefault) {
                 ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
@@ -124,6 +184,8 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
                 ImGui::PopStyleColor();
                 ImGui::PopStyleVar();
             }
+            if (control.id == dialog.focus)
+                DrawFocusRectangle(false);
             break;
         }
         }
@@ -147,12 +209,8 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
                    event.window.windowID == SDL_GetWindowID(shown.window) &&
                    event.window.event == SDL_WINDOWEVENT_CLOSE) {
             dialog.Send(WM_CLOSE);
-        } else if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
-            SDL_Keycode key = event.key.keysym.sym;
-            if (key == SDLK_RETURN || key == SDLK_KP_ENTER)
-                dialog.ClickButton(IDOK); // the default push button
-            else if (key == SDLK_ESCAPE)
-                dialog.ClickButton(IDCANCEL);
+        } else if (DialogKey key; event.type == SDL_KEYDOWN && DialogKeyOf(event.key, key)) {
+            dialog.PressKey(key);
         }
         dialog.DeliverPosted();
         if (dialog.ended)

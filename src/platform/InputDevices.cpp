@@ -336,6 +336,32 @@ void FillX11KeyTable(uint8_t table[256]) {
 bool HasInputFocus(WindowHandle window) {
     return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
+
+// Sees SDL's events as they arrive, before the loop drops them: the presses
+// and releases of keys and buttons are kept for the next read, so that a tap
+// shorter than a frame is not lost.
+int NoteInputEvent(void* userdata, SDL_Event* event) {
+    auto* input = static_cast<InputDevices*>(userdata);
+    const unsigned char change = event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN
+                                     ? InputDevices::kWentDown
+                                     : InputDevices::kWentUp;
+    // The platform's key repeat is no press.
+    if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.repeat == 0) {
+        const uint8_t code = ScanCodeFromSdlScancode(event->key.keysym.scancode);
+        if (code != 0)
+            input->keyEvents[code] |= change;
+    }
+    if ((event->type == SDL_MOUSEBUTTONDOWN || event->type == SDL_MOUSEBUTTONUP) &&
+        (event->button.button == SDL_BUTTON_LEFT || event->button.button == SDL_BUTTON_RIGHT))
+        input->buttonEvents[event->button.button == SDL_BUTTON_LEFT ? 0 : 1] |= change;
+    return 1;
+}
+
+// Down in this read (held, or tapped since the last one), and whether that is
+// a new press: it was up at the last read, or went up and down again since.
+bool WentDown(bool down, bool downBefore, unsigned char events) {
+    return down && (!downBefore || (events & InputDevices::kWentUp) != 0);
+}
 } // namespace
 
 // Open's connection. On X11 the keyboard is read from the server's key map, so
@@ -373,7 +399,8 @@ void KeyStateFromSdl(const uint8_t* sdlState, int count, unsigned char keyState[
 
 InputDevices::InputDevices()
     : leftButton(0), rightButton(0), mouseDeltaX(0), mouseDeltaY(0), directInput(nullptr),
-      keyboard(nullptr), mouse(nullptr), keyState{}, mouseState{} {}
+      keyboard(nullptr), mouse(nullptr), keyState{}, mouseState{}, keyEvents{}, buttonEvents{},
+      keyPressed{}, buttonPressed{}, lastReadKeys{} {}
 
 InputDevices::~InputDevices() {
     Release();
@@ -403,6 +430,7 @@ void InputDevices::Open(void* /*instance*/) {
     }
 #endif
     directInput = system;
+    SDL_AddEventWatch(NoteInputEvent, this);
 }
 
 void InputDevices::CreateKeyboard(WindowHandle window) {
@@ -428,8 +456,22 @@ void InputDevices::CreateMouse(WindowHandle window) {
 }
 
 void InputDevices::ReadKeyboard() {
-    if (keyboard == nullptr)
-        return;
+    if (keyboard != nullptr) {
+        SDL_PumpEvents(); // the presses since the last read reach the filter
+        ReadKeyLevels();
+        for (int code = 0; code < 256; ++code)
+            if ((keyEvents[code] & kWentDown) != 0)
+                keyState[code] = 0x80;
+    }
+    for (int code = 0; code < 256; ++code) {
+        keyPressed[code] =
+            WentDown(keyState[code] & 0x80, lastReadKeys[code] & 0x80, keyEvents[code]);
+        lastReadKeys[code] = keyState[code];
+    }
+    std::memset(keyEvents, 0, sizeof keyEvents);
+}
+
+void InputDevices::ReadKeyLevels() {
 #ifdef ZEZIVOZE_X11_KEYBOARD
     if (directInput->display != nullptr) {
         char keys[32];
@@ -443,7 +485,6 @@ void InputDevices::ReadKeyboard() {
         return;
     }
 #endif
-    SDL_PumpEvents();
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     KeyStateFromSdl(state, count, keyState);
@@ -461,24 +502,38 @@ void InputDevices::ReadMouse() {
         if (inFront && !mouse->lost) {
             state.x = x;
             state.y = y;
-            state.buttons[0] = (buttons & SDL_BUTTON_LMASK) != 0 ? 0x80 : 0;
-            state.buttons[1] = (buttons & SDL_BUTTON_RMASK) != 0 ? 0x80 : 0;
+            const bool left = (buttons & SDL_BUTTON_LMASK) != 0 || (buttonEvents[0] & kWentDown);
+            const bool right = (buttons & SDL_BUTTON_RMASK) != 0 || (buttonEvents[1] & kWentDown);
+            state.buttons[0] = left ? 0x80 : 0;
+            state.buttons[1] = right ? 0x80 : 0;
             state.buttons[2] = (buttons & SDL_BUTTON_MMASK) != 0 ? 0x80 : 0;
             state.buttons[3] = (buttons & SDL_BUTTON_X1MASK) != 0 ? 0x80 : 0;
         }
         mouse->lost = !inFront;
     }
+    const unsigned char before[2] = {leftButton, rightButton};
     mouseState = state;
     mouseDeltaX = mouseState.x;
     mouseDeltaY = mouseState.y;
     leftButton = (mouseState.buttons[0] & 0x80) != 0 ? 1 : 0;
     rightButton = (mouseState.buttons[1] & 0x80) != 0 ? 1 : 0;
+    buttonPressed[0] = WentDown(leftButton, before[0], buttonEvents[0]);
+    buttonPressed[1] = WentDown(rightButton, before[1], buttonEvents[1]);
+    buttonEvents[0] = buttonEvents[1] = 0;
 }
 
 unsigned char InputDevices::KeyDown(int scanCode) const {
     if (scanCode < 0 || scanCode > 255)
         return 0;
     return (keyState[scanCode] & 0x80) != 0 ? 1 : 0;
+}
+
+unsigned char InputDevices::KeyPressed(int scanCode) const {
+    return scanCode >= 0 && scanCode <= 255 ? keyPressed[scanCode] : 0;
+}
+
+unsigned char InputDevices::ButtonPressed(int button) const {
+    return button == 0 || button == 1 ? buttonPressed[button] : 0;
 }
 
 void InputDevices::Release() {
@@ -492,6 +547,7 @@ void InputDevices::Release() {
         mouse = nullptr;
     }
     if (directInput != nullptr) {
+        SDL_DelEventWatch(NoteInputEvent, this);
 #ifdef ZEZIVOZE_X11_KEYBOARD
         if (directInput->display != nullptr)
             XCloseDisplay(directInput->display);
