@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <algorithm>
+#include <cfloat>
 #include <filesystem>
 #include <imgui.h>
 #include <imgui_impl_opengl2.h>
@@ -25,6 +26,10 @@ struct DialogWindow {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     ImGuiContext* gui = nullptr;
+    // Where the last mouse event happened; a click's frames use its own place,
+    // not where the pointer has gone since.
+    ImVec2 mouse = ImVec2(-FLT_MAX, -FLT_MAX);
+    bool releaseFrame = false; // the frame after a click, before more input
 
     bool Open(const DialogTemplate& dialogTemplate) {
         SDL_GL_ResetAttributes();
@@ -195,13 +200,23 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
 }
 
 // Turns the window's events into the dialog's messages; false once it ended.
+// A click ends the events taken for a frame: it is drawn pressed in one frame
+// and released in the next, so that two quick clicks are two clicks.
 bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
+    if (shown.releaseFrame) {
+        shown.releaseFrame = false;
+        return true;
+    }
     SDL_Event event;
     // Wait a little for input rather than drawing as fast as possible.
     if (SDL_WaitEventTimeout(&event, 50) == 0)
         return true;
     do {
         ImGui_ImplSDL2_ProcessEvent(&event);
+        if (event.type == SDL_MOUSEMOTION)
+            shown.mouse = ImVec2(float(event.motion.x), float(event.motion.y));
+        if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+            shown.mouse = ImVec2(float(event.button.x), float(event.button.y));
         if (event.type == SDL_QUIT) {
             // A termination request from outside closes it like its close button.
             dialog.Send(WM_CLOSE);
@@ -215,6 +230,10 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
         dialog.DeliverPosted();
         if (dialog.ended)
             return false;
+        if (event.type == SDL_MOUSEBUTTONUP) {
+            shown.releaseFrame = true;
+            break;
+        }
     } while (SDL_PollEvent(&event) != 0);
     return true;
 }
@@ -222,8 +241,9 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
 void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = shown.mouse;
     ImGui::NewFrame();
-    const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(io.DisplaySize);
     ImGui::Begin("##options", nullptr,

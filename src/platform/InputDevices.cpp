@@ -11,6 +11,7 @@
 // The global keyboard state comes from the X server where there is one.
 #if __has_include(<X11/Xlib.h>) && __has_include(<linux/input-event-codes.h>)
 #define ZEZIVOZE_X11_KEYBOARD 1
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <linux/input-event-codes.h>
@@ -337,6 +338,14 @@ bool HasInputFocus(WindowHandle window) {
     return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
+// A press after a release since the last read is a new press, whatever the
+// reads saw; a release alone may be newer than the state read with it.
+unsigned char NextEvents(unsigned char events, unsigned char change) {
+    if (change == InputDevices::kWentDown && (events & InputDevices::kWentUp) != 0)
+        events |= InputDevices::kDownAgain;
+    return events | change;
+}
+
 // Sees SDL's events as they arrive, before the loop drops them: the presses
 // and releases of keys and buttons are kept for the next read, so that a tap
 // shorter than a frame is not lost.
@@ -349,18 +358,20 @@ int NoteInputEvent(void* userdata, SDL_Event* event) {
     if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.repeat == 0) {
         const uint8_t code = ScanCodeFromSdlScancode(event->key.keysym.scancode);
         if (code != 0)
-            input->keyEvents[code] |= change;
+            input->keyEvents[code] = NextEvents(input->keyEvents[code], change);
     }
     if ((event->type == SDL_MOUSEBUTTONDOWN || event->type == SDL_MOUSEBUTTONUP) &&
-        (event->button.button == SDL_BUTTON_LEFT || event->button.button == SDL_BUTTON_RIGHT))
-        input->buttonEvents[event->button.button == SDL_BUTTON_LEFT ? 0 : 1] |= change;
+        (event->button.button == SDL_BUTTON_LEFT || event->button.button == SDL_BUTTON_RIGHT)) {
+        const int button = event->button.button == SDL_BUTTON_LEFT ? 0 : 1;
+        input->buttonEvents[button] = NextEvents(input->buttonEvents[button], change);
+    }
     return 1;
 }
 
 // Down in this read (held, or tapped since the last one), and whether that is
 // a new press: it was up at the last read, or went up and down again since.
 bool WentDown(bool down, bool downBefore, unsigned char events) {
-    return down && (!downBefore || (events & InputDevices::kWentUp) != 0);
+    return down && (!downBefore || (events & InputDevices::kDownAgain) != 0);
 }
 } // namespace
 
@@ -368,7 +379,7 @@ bool WentDown(bool down, bool downBefore, unsigned char events) {
 // that keys count whichever window has the focus; elsewhere SDL's state serves.
 struct InputSystem {
 #ifdef ZEZIVOZE_X11_KEYBOARD
-    Display* display = nullptr; // null: SDL's keyboard state
+    Display* display = nullptr; // SDL's; null: SDL's keyboard state
     uint8_t scanCodeFromKeycode[256] = {};
 #endif
 };
@@ -409,27 +420,7 @@ InputDevices::~InputDevices() {
 void InputDevices::Open(void* /*instance*/) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         errorLog.Fatal("Unable to open Direct Input\n");
-    auto* system = new InputSystem;
-#ifdef ZEZIVOZE_X11_KEYBOARD
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
-        system->display = XOpenDisplay(nullptr);
-        if (system->display == nullptr) {
-            delete system;
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            errorLog.Fatal("Unable to open Direct Input\n");
-            return;
-        }
-        if (UsesLinuxKeycodes(system->display)) {
-            FillX11KeyTable(system->scanCodeFromKeycode);
-        } else {
-            // Unknown key numbering: SDL's own mapping, seen only while focused.
-            XCloseDisplay(system->display);
-            system->display = nullptr;
-        }
-    }
-#endif
-    directInput = system;
+    directInput = new InputSystem;
     SDL_AddEventWatch(NoteInputEvent, this);
 }
 
@@ -440,6 +431,19 @@ void InputDevices::CreateKeyboard(WindowHandle window) {
     if (window == nullptr || SDL_GetWindowID(window) == 0)
         errorLog.Fatal("Unable to acquire keyboard!\n");
     keyboard = new KeyboardDevice{window};
+#ifdef ZEZIVOZE_X11_KEYBOARD
+    // The key map is asked on SDL's own connection: its answer comes after
+    // every key event sent before it, so the pump that follows a read notes
+    // each press the map shows. An unknown key numbering leaves SDL's own
+    // mapping, seen only while the window has the focus.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11 &&
+        UsesLinuxKeycodes(info.info.x11.display)) {
+        directInput->display = info.info.x11.display;
+        FillX11KeyTable(directInput->scanCodeFromKeycode);
+    }
+#endif
 }
 
 void InputDevices::CreateMouse(WindowHandle window) {
@@ -457,8 +461,8 @@ void InputDevices::CreateMouse(WindowHandle window) {
 
 void InputDevices::ReadKeyboard() {
     if (keyboard != nullptr) {
-        SDL_PumpEvents(); // the presses since the last read reach the filter
         ReadKeyLevels();
+        // A tap between two reads counts as down in this one.
         for (int code = 0; code < 256; ++code)
             if ((keyEvents[code] & kWentDown) != 0)
                 keyState[code] = 0x80;
@@ -476,6 +480,7 @@ void InputDevices::ReadKeyLevels() {
     if (directInput->display != nullptr) {
         char keys[32];
         XQueryKeymap(directInput->display, keys);
+        SDL_PumpEvents(); // the events up to the map's answer reach NoteInputEvent
         std::memset(keyState, 0, sizeof keyState);
         for (int keycode = 0; keycode < 256; ++keycode) {
             uint8_t code = directInput->scanCodeFromKeycode[keycode];
@@ -485,6 +490,7 @@ void InputDevices::ReadKeyLevels() {
         return;
     }
 #endif
+    SDL_PumpEvents(); // SDL's state and the events noted agree
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     KeyStateFromSdl(state, count, keyState);
@@ -548,10 +554,6 @@ void InputDevices::Release() {
     }
     if (directInput != nullptr) {
         SDL_DelEventWatch(NoteInputEvent, this);
-#ifdef ZEZIVOZE_X11_KEYBOARD
-        if (directInput->display != nullptr)
-            XCloseDisplay(directInput->display);
-#endif
         delete directInput;
         directInput = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -180,8 +180,8 @@ class InputDevices {
     unsigned char ButtonPressed(int button) const; // 0 left, 1 right
     void Release();
 
-    // Bits of keyEvents and buttonEvents.
-    static constexpr unsigned char kWentDown = 1, kWentUp = 2;
+    // Bits of keyEvents and buttonEvents: pressed, released, pressed after a release.
+    static constexpr unsigned char kWentDown = 1, kWentUp = 2, kDownAgain = 4;
 
     unsigned char leftButton;
     unsigned char rightButton;
