@@ -1,6 +1,7 @@
 #include "app/Frame.h"
 
 #include "app/AppState.h"
+#include "app/GameSounds.h"
 #include "app/Globals.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
@@ -62,6 +63,7 @@ void HandleMouse() {
         effectActive = 1;
         shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
         shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+        gameSounds.ShotSpawned();
     }
     if (inputDevices->rightButton == 1)
         turretView = !turretView;
@@ -216,6 +218,7 @@ void RenderFrame() {
     secondTank.Update(step);
 
     PlaceChaseCamera();
+    gameSounds.Update(); // hears the frame's moves from the camera just placed
     DrawTint();
     MeasureFrameTime();
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Frame.h"
+#include "app/GameSounds.h"
 #include "app/Globals.h"
 #include "app/OptionsDialog.h"
 #include "app/TextureTable.h"
@@ -33,8 +34,10 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
     glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
 
     LoadTextureTable(textureManager);
+    gameSounds.Start(); // after the textures, so that their log lines keep their place
     InitScene();
     RunMessageLoop();
+    gameSounds.Stop();
     return 0;
 }
 
