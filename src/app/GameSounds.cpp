@@ -1,9 +1,8 @@
 #include "app/GameSounds.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "effects/Shot.h"
 #include "platform/ErrorLog.h"
+#include "state/AppState.h"
 #include "vehicle/Vehicle.h"
 
 #include <cmath>

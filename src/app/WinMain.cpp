@@ -1,9 +1,7 @@
 #include "app/WinMain.h"
 
-#include "app/AppState.h"
 #include "app/Frame.h"
 #include "app/GameSounds.h"
-#include "app/Globals.h"
 #include "app/OptionsDialog.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
@@ -12,6 +10,7 @@
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 
 int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*/,
                 int /*showCommand*/) {

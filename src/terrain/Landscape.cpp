@@ -1,7 +1,5 @@
 #include "terrain/Landscape.h"
 
-#include "app/Globals.h"
-
 Landscape::Landscape() : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0) {
     for (int32_t& tile : tiles)
         tile = -1;

@@ -35,3 +35,6 @@ class Landscape : public TerrainNode {
     unsigned char loaded;
     int32_t tileSize;
 };
+
+// The program's terrain.
+extern Landscape landscape;
