@@ -103,12 +103,15 @@ std::vector<int16_t> Launch() {
     Noise crack(31);
     DarkNoise blast(37, 0.25);
     double phase = 0;
-    return Render(0.6, 0.6, [&](double t) {
+    constexpr double kLength = 0.6;
+    return Render(kLength, 0.6, [&](double t) {
         phase += kTwoPi * (50 + 100 * std::exp(-t / 0.05)) / kSoundRate;
         const double attack = std::min(1.0, t / 0.002);
-        return attack * (0.6 * crack.Next() * std::exp(-t / 0.01) +
-                         1.0 * blast.Next() * std::exp(-t / 0.04) +
-                         0.8 * std::sin(phase) * std::exp(-t / 0.12));
+        const double fade = std::min(1.0, (kLength - t) / 0.05); // no click at the end
+        return attack * fade *
+               (0.6 * crack.Next() * std::exp(-t / 0.01) +
+                1.0 * blast.Next() * std::exp(-t / 0.04) +
+                0.8 * std::sin(phase) * std::exp(-t / 0.12));
     });
 }
 

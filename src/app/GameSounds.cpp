@@ -13,8 +13,11 @@ namespace {
 constexpr float kHearing = 100.0f;     // world units within which a sound is at full level
 constexpr float kFullSpeed = 0.15f;    // world units per ms: a tank at full throttle, 60 frames/s
 constexpr float kTeleport = 5.0f;      // world units per ms: faster is a jump (Q, a rebuild)
+constexpr float kTurnJump = 90.0f;     // degrees in one frame
 constexpr float kFullTurn = 0.12f;     // degrees per ms of turret and gun together
 constexpr float kExplosionGapMs = 150; // a shot held in the ground bursts every frame
+constexpr float kLaunchVolume = 0.7f;  // under the burst's, the loudest sound
+constexpr float kBurstVolume = 1.0f;
 
 // The share of the way to a new value that smoothing with this time constant
 // covers in one step.
@@ -125,7 +128,8 @@ void GameSounds::Update() {
                          std::fabs(firstTank.barrel.rotation.y - barrelAngle);
     turretAngle = firstTank.turret.rotation.z;
     barrelAngle = firstTank.barrel.rotation.y;
-    const float turn = std::fmin(turned / stepMs / kFullTurn, 1.0f);
+    // A rebuild puts both back to 0: a jump no hand makes in one frame.
+    const float turn = turned < kTurnJump ? std::fmin(turned / stepMs / kFullTurn, 1.0f) : 0.0f;
     turning += (turn - turning) * Approach(stepMs, turn > turning ? 15 : 60);
     Follow(kServo, firstTank.boxCentre, 0.5f * turning);
     device.SetPitch(kServo, 0.85f + 0.35f * turning);
@@ -134,19 +138,19 @@ void GameSounds::Update() {
     // the shot at the muzzle), burst where its head met the ground.
     if (spawned && !spawnedLastFrame) {
         launchPoint = shot.origin;
-        Play(kLaunch, launchPoint, 0.7f);
+        Play(kLaunch, launchPoint, kLaunchVolume);
     } else if (device.Playing(kLaunch)) {
-        Follow(kLaunch, launchPoint, 0.7f);
+        Follow(kLaunch, launchPoint, kLaunchVolume);
     }
     spawnedLastFrame = spawned;
-    explosionAgeMs += stepMs;
+    explosionAgeMs = std::fmin(explosionAgeMs + stepMs, 1e6f);
     const bool burst = shot.exploded && (!wasExploded || spawned) && !shot.points.empty();
     wasExploded = shot.exploded;
     if (burst && (explosionAgeMs > kExplosionGapMs || !device.Playing(kExplosion))) {
         burstPoint = shot.points[0];
         explosionAgeMs = 0;
-        Play(kExplosion, burstPoint, 1.0f);
+        Play(kExplosion, burstPoint, kBurstVolume);
     } else if (device.Playing(kExplosion)) {
-        Follow(kExplosion, burstPoint, 1.0f);
+        Follow(kExplosion, burstPoint, kBurstVolume);
     }
 }
