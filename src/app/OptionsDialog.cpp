@@ -1,7 +1,6 @@
 #include "app/OptionsDialog.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 
 #include <cstdlib>
 #include <cstring>

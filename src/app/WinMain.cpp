@@ -1,10 +1,8 @@
 #include "app/WinMain.h"
 
-#include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/Frame.h"
-#include "app/Globals.h"
 #include "app/OptionsDialog.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
@@ -13,6 +11,7 @@
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <cstdio>

@@ -39,3 +39,6 @@ class Landscape : public TerrainNode {
     // folder cannot be written.
     std::string cacheFile;
 };
+
+// The program's terrain.
+extern Landscape landscape;
