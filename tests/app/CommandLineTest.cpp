@@ -2,6 +2,7 @@
 #include "state/AppState.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -30,10 +31,8 @@ TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
         {"--windowed=yes", A::Fail, {}},
     };
     for (const auto& c : cases) {
-        std::istringstream words(c.line);
-        std::vector<std::string> arguments{"zezivoze"};
-        for (std::string word; words >> word;)
-            arguments.push_back(word);
+        std::istringstream words(std::string("zezivoze ") + c.line);
+        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         std::vector<const char*> argv;
         for (const std::string& argument : arguments)
             argv.push_back(argument.c_str());
