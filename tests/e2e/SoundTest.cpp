@@ -46,6 +46,13 @@ double Peak(const std::string& mix, size_t from, size_t to) {
     return Windows(mix, from, to).back();
 }
 
+// The game in a window, with no dialog; its window, or 0.
+unsigned long Start(ProgramRun& run, std::vector<std::string> arguments = {}) {
+    arguments.insert(arguments.end(), {"--no-dialog", "--windowed"});
+    run.Launch(ZEZIVOZE_PROGRAM, arguments, run.dir());
+    return run.WaitForWindow(ProgramRun::kMainTitle);
+}
+
 void Escape(ProgramRun& run, unsigned long main) {
     ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
     EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
@@ -58,7 +65,7 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     const std::string raw = (run.dir() / "mix.raw").string();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-    const unsigned long main = run.StartGame(false);
+    const unsigned long main = Start(run);
     ASSERT_TRUE(run.Focus(main)) << run.Describe();
     Pause(1.5); // the tank settles on the ground
     const size_t still = Mark(raw);
@@ -91,34 +98,37 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
 // No output, muted, or no files: a silent game, its reason in the log right
 // after the textures, never an error.
 TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
-    const std::string none = " not loaded (Couldn't open sounds/";
-    const std::tuple<const char*, const char*, std::string> cases[] = {
-        {"SDL_AUDIODRIVER", "nonexistent",
+    const std::string muted =
+        "Sound muted (--mute or ZEZIVOZE_MUTE): the game runs without sound.\n";
+    std::string missing = "Sound on: 44100 Hz, 2 channels, driver 'disk'.\n";
+    for (const char* name : {"engine", "servo", "launch", "explosion"})
+        missing += std::string("Sound 'sounds/") + name +
+                   ".wav' not loaded (Couldn't open sounds/" + name + ".wav): it stays silent.\n";
+    // Environment variable and value, or the sounds folder removed; argument; log.
+    const std::tuple<const char*, const char*, std::vector<std::string>, std::string> cases[] = {
+        {"SDL_AUDIODRIVER",
+         "nonexistent",
+         {},
          "No sound (Audio target 'nonexistent' not available): the game runs without sound.\n"},
-        {"ZEZIVOZE_MUTE", "1",
-         "Sound muted (--mute or ZEZIVOZE_MUTE): the game runs without sound.\n"},
-        {"", "",
-         "Sound on: 44100 Hz, 2 channels, driver 'disk'.\nSound 'sounds/engine.wav'" + none +
-             "engine.wav): it stays silent.\nSound 'sounds/servo.wav'" + none +
-             "servo.wav): it stays silent.\nSound 'sounds/launch.wav'" + none +
-             "launch.wav): it stays silent.\nSound 'sounds/explosion.wav'" + none +
-             "explosion.wav): it stays silent.\nBMP File"},
+        {"ZEZIVOZE_MUTE", "1", {}, muted},
+        {"", "", {"--mute"}, muted},
+        {"", "", {}, missing + "BMP File"},
     };
-    for (const auto& [variable, value, lines] : cases) {
+    for (const auto& [variable, value, arguments, lines] : cases) {
         ProgramRun run;
         const std::string raw = (run.dir() / "mix.raw").string();
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
         if (*variable != 0)
             setenv(variable, value, 1);
-        else
+        else if (arguments.empty())
             std::filesystem::remove_all(run.dir() / "sounds");
-        const unsigned long main = run.StartGame(false);
+        const unsigned long main = Start(run, arguments);
         ASSERT_TRUE(run.Focus(main)) << run.Describe();
         Pause(1.0);
         Escape(run, main);
         EXPECT_NE(run.Log().find(kLastTexture + lines), std::string::npos) << run.Log();
-        EXPECT_EQ(std::filesystem::exists(raw), *variable == 0) << variable;
+        EXPECT_EQ(std::filesystem::exists(raw), lines == missing + "BMP File") << lines;
         unsetenv("ZEZIVOZE_MUTE");
     }
 }
