@@ -7,7 +7,6 @@
 //                                     program (to compare before and after a change)
 
 #include "app/Frame.h"
-#include "app/Globals.h"
 #include "app/WinMain.h"
 #include "e2e/ProgramRun.h"
 #include "platform/GLWindow.h"

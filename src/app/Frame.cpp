@@ -1,12 +1,12 @@
 #include "app/Frame.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "app/GameSounds.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
@@ -59,6 +59,7 @@ void HandleMouse() {
         effectActive = 1;
         shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
         shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+        gameSounds.ShotSpawned();
     }
     if (inputDevices->ButtonPressed(1)) // a switch, like H
         turretView = !turretView;
@@ -213,6 +214,7 @@ void RenderFrame() {
     secondTank.Update(step);
 
     PlaceChaseCamera();
+    gameSounds.Update(); // hears the frame's moves from the camera just placed
     DrawTint();
     MeasureFrameTime();
 }

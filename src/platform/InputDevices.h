@@ -204,6 +204,9 @@ class InputDevices {
     void ReadKeyLevels(); // keyState as the platform has it now
 };
 
+// Created by WinMain, deleted by the window procedure when the window closes.
+extern InputDevices* inputDevices;
+
 // The scan code of an SDL scancode (SDL_Scancode), 0 for a key that has none.
 uint8_t ScanCodeFromSdlScancode(int sdlScancode);
 

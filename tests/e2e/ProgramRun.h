@@ -121,8 +121,8 @@ class ProgramRun {
     static constexpr const char* kDialogTitle = "Zezivoze Options";
     static constexpr const char* kMainTitle = "Zezivoze";
 
-    explicit ProgramRun(std::string program_ = ZEZIVOZE_PROGRAM)
-        : program(std::move(program_)), workDir(root.path() / "run") {
+    explicit ProgramRun(std::string program = ZEZIVOZE_PROGRAM)
+        : programPath(std::move(program)), workDir(root.path() / "run") {
         std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", workDir,
                               std::filesystem::copy_options::recursive);
         // Windows come and go while we look at them: a request on one just gone is no failure.
@@ -149,14 +149,25 @@ class ProgramRun {
 
     // Starts the program and waits for its options dialog (0 if it never comes).
     unsigned long StartToDialog() {
+        Launch(programPath, {}, workDir);
+        return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
+    }
+
+    // Starts a program (this one, or an installed copy) with these arguments in
+    // the folder `from`; its output goes to the test's.
+    void Launch(const std::string& program, const std::vector<std::string>& arguments,
+                const std::filesystem::path& from) {
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
         pid = fork();
-        if (pid == 0) { // its output goes to the test's
+        if (pid == 0) {
             setpgid(0, 0);
-            if (chdir(workDir.c_str()) == 0)
-                execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            if (chdir(from.c_str()) == 0)
+                execv(program.c_str(), argv.data());
             _exit(127);
         }
-        return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
     }
 
     // Starts it and answers the dialog as a person would: Enter for the
@@ -365,8 +376,8 @@ class ProgramRun {
         return title;
     }
 
-    std::string program;
-    TempDir root; // removed with the run
+    std::string programPath; // what StartToDialog starts
+    TempDir root;            // removed with the run
     std::filesystem::path workDir;
     Display* display = nullptr; // the test's own X connection
     Window other = 0;
