@@ -22,23 +22,13 @@ int frames = 0;
 bool frameAfterClose = false;
 
 void Fill() {
-    const Uint32 inputTypes[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,       SDL_KEYUP,
-                                 SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
-                                 SDL_TEXTINPUT};
+    const Uint32 input[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,    SDL_KEYUP,
+                            SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL, SDL_TEXTINPUT};
     SDL_Event event{};
+    event.window.windowID = SDL_GetWindowID(glWindow.window);
+    event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
     for (int i = 0; flood.toTheBrim || i < 10000; ++i) {
-        if (flood.input)
-            event.type = inputTypes[i % 7];
-        else
-            event.window = {SDL_WINDOWEVENT,
-                            0,
-                            SDL_GetWindowID(glWindow.window),
-                            SDL_WINDOWEVENT_SIZE_CHANGED,
-                            0,
-                            0,
-                            0,
-                            640,
-                            480};
+        event.type = flood.input ? input[i % 6] : Uint32(SDL_WINDOWEVENT);
         if (SDL_PeepEvents(&event, 1, SDL_ADDEVENT, 0, 0) != 1)
             break;
     }

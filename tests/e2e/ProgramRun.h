@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 // After gtest: the X headers define short macros (None, Status).
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -25,88 +24,10 @@ inline void Pause(double seconds) {
 
 // Asks until the answer is yes or the seconds are up; whether it was yes.
 inline bool PollFor(double seconds, const std::function<bool()>& yes) {
-    for (int i = 0; i < seconds * 20; ++i, Pause(0.05))
-        if (yes())
-            return true;
+    for (int i = 0; i < seconds * 20 && !yes(); ++i)
+        Pause(0.05);
     return yes();
 }
-
-// With ZEZIVOZE_WINDOW_MANAGER=openbox the runs happen on an X server of their
-// own that openbox manages; else on the display the tests were given, which
-// has no window manager.
-class WindowManagerEnvironment : public testing::Environment {
-  public:
-    static bool Active() {
-        const char* name = std::getenv("ZEZIVOZE_WINDOW_MANAGER");
-        return name != nullptr && *name != 0;
-    }
-
-    void SetUp() override {
-        if (!Active())
-            return;
-        // The first free display number after the given one.
-        const char* given = std::getenv("DISPLAY");
-        int number = given != nullptr && given[0] == ':' ? std::atoi(given + 1) + 1 : 101;
-        while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock") ||
-               std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
-            ++number;
-        const std::string name = ":" + std::to_string(number);
-        server = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        setenv("DISPLAY", name.c_str(), 1);
-        Display* display = nullptr;
-        PollFor(10, [&] { return (display = XOpenDisplay(nullptr)) != nullptr; });
-        ASSERT_NE(display, nullptr) << "Xvfb did not start on " << name;
-        manager = Spawn({"openbox", "--sm-disable"});
-        const bool managed = PollFor(10, [&] {
-            return !Property(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", 1)
-                        .empty();
-        });
-        XCloseDisplay(display);
-        ASSERT_TRUE(managed) << "openbox did not start (scripts/setup installs it)";
-    }
-
-    void TearDown() override {
-        for (pid_t pid : {manager, server})
-            if (pid > 0) {
-                kill(pid, SIGTERM);
-                waitpid(pid, nullptr, 0);
-            }
-    }
-
-    // Up to count 32-bit values of a window's property (empty when it has none).
-    static std::vector<long> Property(Display* display, Window window, const char* name,
-                                      long count) {
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, count, False,
-                           AnyPropertyType, &type, &format, &items, &after, &data);
-        std::vector<long> values;
-        if (data != nullptr && format == 32)
-            values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + items);
-        if (data != nullptr)
-            XFree(data);
-        return values;
-    }
-
-  private:
-    static pid_t Spawn(std::vector<std::string> arguments) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            std::vector<char*> argv;
-            for (std::string& argument : arguments)
-                argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            if (freopen("/dev/null", "w", stdout) && freopen("/dev/null", "w", stderr))
-                execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
-    }
-
-    pid_t server = -1, manager = -1;
-};
 
 // One run of the real program under the current X display, driven as a person
 // would: it starts in a fresh copy of the default data, its windows are found
@@ -115,7 +36,8 @@ class WindowManagerEnvironment : public testing::Environment {
 // is given the focus), and a title-bar close is a click on the close button of
 // the window manager's frame, or without one the WM_DELETE_WINDOW request such
 // a button sends. Afterwards: the exit code, "error.out". Pictures are of the
-// screen. The runs take turns on the display, so every window on it is the run's.
+// screen. The runs take turns on the display, so every window on it is the
+// run's. scripts/with-openbox gives the tests a display that openbox manages.
 class ProgramRun {
   public:
     static constexpr const char* kDialogTitle = "Zezivoze Options";
@@ -203,10 +125,9 @@ class ProgramRun {
 
     // Waits until such a window is there (0 on timeout or when the program ended).
     unsigned long WaitForWindow(const std::string& title) {
-        for (int i = 0; i < 600 && Running(); ++i, Pause(0.05))
-            if (unsigned long window = FindWindow(title))
-                return window;
-        return 0;
+        unsigned long found = 0;
+        PollFor(30, [&] { return (found = FindWindow(title)) != 0 || !Running(); });
+        return found;
     }
 
     // The window's drawing area on the screen: x, y, width, height.
@@ -222,10 +143,16 @@ class ProgramRun {
     // The widths of the window manager's frame around the window: left,
     // right, top (the title bar) and bottom; 0 without a frame.
     std::array<long, 4> FrameExtents(unsigned long window) {
-        std::vector<long> values =
-            WindowManagerEnvironment::Property(display, window, "_NET_FRAME_EXTENTS", 4);
-        values.resize(4);
-        return {values[0], values[1], values[2], values[3]};
+        std::string bytes = Property(window, "_NET_FRAME_EXTENTS");
+        bytes.resize(sizeof(std::array<long, 4>));
+        std::array<long, 4> extents;
+        std::memcpy(extents.data(), bytes.data(), bytes.size());
+        return extents;
+    }
+
+    // Whether a window manager runs on the display.
+    bool Managed() {
+        return !Property(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty();
     }
 
     std::array<int, 2> ScreenSize() {
@@ -259,7 +186,7 @@ class ProgramRun {
         if (window != 0 && focused == window)
             return true;
         const std::string id = std::to_string(window);
-        if (WindowManagerEnvironment::Active())
+        if (Managed())
             return window != 0 && Xdo("windowactivate --sync " + id);
         return window != 0 && Xdo("mousemove --window " + id + " 20 20 windowfocus --sync " + id);
     }
@@ -279,7 +206,7 @@ class ProgramRun {
     // openbox's. While the game holds the mouse the pointer cannot reach it:
     // focus another window first.
     bool CloseFromTitleBar(unsigned long window) {
-        if (!WindowManagerEnvironment::Active())
+        if (!Managed())
             return RequestClose(window);
         auto [x, y, width, height] = Geometry(window);
         auto [left, right, top, bottom] = FrameExtents(window);
@@ -333,8 +260,7 @@ class ProgramRun {
     // Waits up to 30 seconds for the end; its exit code, or 128 + signal when
     // a signal ended it, or -1 when it still runs.
     int ExitCode() {
-        for (int i = 0; i < 600 && Running(); ++i)
-            Pause(0.05);
+        PollFor(30, [&] { return !Running(); });
         if (!exited)
             return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -362,18 +288,22 @@ class ProgramRun {
 
   private:
     // The title as SDL sets it, on its windows and its message boxes alike.
-    std::string TitleOf(Window window) {
+    std::string TitleOf(Window window) { return Property(window, "_NET_WM_NAME"); }
+
+    // A window's property as bytes (32-bit values as the C longs Xlib gives).
+    std::string Property(Window window, const char* name) {
         Atom type = None;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         // Not kept between connections: Xvfb forgets its atoms when its last client leaves.
-        XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
-                           False, AnyPropertyType, &type, &format, &count, &after, &data);
-        std::string title = data != nullptr && format == 8 ? std::string((char*)data, count) : "";
+        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1024, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data);
+        const size_t size = format == 32 ? sizeof(long) : format / 8;
+        std::string bytes = data != nullptr ? std::string((char*)data, count * size) : "";
         if (data != nullptr)
             XFree(data);
-        return title;
+        return bytes;
     }
 
     std::string programPath; // what StartToDialog starts

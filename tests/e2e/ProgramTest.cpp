@@ -3,12 +3,9 @@
 // The real program from its options dialog to its end, played as a person
 // plays it: taps shorter than a frame and keys held for seconds, bursts of
 // mouse motion, clicks, the picture on the screen; on the bare X server the
-// tests run on and, with ZEZIVOZE_WINDOW_MANAGER=openbox, under a window manager.
+// tests run on and, through scripts/with-openbox, under a window manager.
 
 namespace {
-[[maybe_unused]] testing::Environment* const windowManager =
-    testing::AddGlobalTestEnvironment(new WindowManagerEnvironment);
-
 const std::string kLogStart = "Log file 'error.out' opened.\nZezivoze error log\n";
 const std::string kLogEnd = "Log file closed\n";
 
@@ -25,7 +22,7 @@ void ExpectCleanEnd(ProgramRun& run) {
 void ExpectMainWindow(ProgramRun& run, unsigned long main, bool fullscreen) {
     ASSERT_NE(main, 0u) << run.Describe();
     EXPECT_EQ(run.FindWindow(ProgramRun::kDialogTitle), 0u);
-    const bool managed = WindowManagerEnvironment::Active();
+    const bool managed = run.Managed();
     auto [width, height] = fullscreen && managed ? run.ScreenSize() : std::array<int, 2>{640, 480};
     const bool placed = PollFor(10, [&] {
         auto [x, y, w, h] = run.Geometry(main);
@@ -97,7 +94,7 @@ TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread)
         auto [x, y, width, height] = run.Geometry(dialog);
         auto [left, right, top, bottom] = run.FrameExtents(dialog);
         EXPECT_TRUE(x - left == 160 && y - top == 140) << x << ", " << y;
-        EXPECT_EQ(top > 0, WindowManagerEnvironment::Active()) << top; // its title bar
+        EXPECT_EQ(top > 0, run.Managed()) << top; // its title bar
         ASSERT_TRUE(run.Key(dialog, test.keys));
         if (test.tiles == 0) {
             EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
