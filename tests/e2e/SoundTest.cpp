@@ -33,17 +33,13 @@ double Level(const std::string& mix, size_t from, size_t to) {
     return to > from ? std::sqrt(sum / double((to - from) / 2)) : -1;
 }
 
-// The levels of the 50 ms windows between two marks, loudest last.
+// The levels of the 50 ms windows between two marks, loudest (the peak) last.
 std::vector<double> Windows(const std::string& mix, size_t from, size_t to) {
     std::vector<double> levels;
     for (size_t at = from; After(at, 0.05) <= std::min(to, mix.size()); at = After(at, 0.05))
         levels.push_back(Level(mix, at, After(at, 0.05)));
     std::sort(levels.begin(), levels.end());
     return levels.empty() ? std::vector<double>{-1} : levels;
-}
-
-double Peak(const std::string& mix, size_t from, size_t to) {
-    return Windows(mix, from, to).back();
 }
 
 // The game in a window, with no dialog; its window, or 0.
@@ -86,9 +82,9 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     const double standing = Level(mix, still, After(still, 1));
     EXPECT_LT(standing, 0.03); // near silence: a soft tick-over
     EXPECT_GT(Level(mix, After(driving, 0.5), After(driving, 1.5)), 4 * standing);
-    const double launch = Peak(mix, upwards, After(upwards, 0.6));
+    const double launch = Windows(mix, upwards, After(upwards, 0.6)).back();
     EXPECT_GT(launch, 5 * standing);
-    const double nearBurst = Peak(mix, After(upwards, 2), aslant);
+    const double nearBurst = Windows(mix, After(upwards, 2), aslant).back();
     EXPECT_GT(nearBurst, 1.5 * launch);
     const std::vector<double> far = Windows(mix, After(aslant, 2), mix.size());
     EXPECT_GT(far.back(), 1.5 * far[far.size() / 2]) << "heard above the engines";
