@@ -24,9 +24,10 @@ inline void Pause(double seconds) {
 
 // Asks until the answer is yes or the seconds are up; whether it was yes.
 inline bool PollFor(double seconds, const std::function<bool()>& yes) {
-    for (int i = 0; i < seconds * 20 && !yes(); ++i)
-        Pause(0.05);
-    return yes();
+    for (int i = 0; i < seconds * 20; ++i, Pause(0.05))
+        if (yes())
+            return true;
+    return false;
 }
 
 // One run of the real program under the current X display, driven as a person

@@ -172,7 +172,7 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
         ASSERT_TRUE(run.Xdo("click 3"));
         EXPECT_TRUE(after(idle + 0.3, 1)) << "round " << round << ": no turn to the turret";
         ASSERT_TRUE(run.Xdo("click 3"));
-        EXPECT_TRUE(after(0, idle + 0.05)) << "round " << round << ": not back";
+        EXPECT_TRUE(after(0, idle + 0.1)) << "round " << round << ": not back";
     }
     ASSERT_TRUE(run.Xdo("mousemove_relative -- -90 0"));
 
