@@ -13,9 +13,12 @@
 #include <SDL.h>
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -358,11 +361,42 @@ TEST_F(TerrainLoad, StaleMismatchedDamagedAndUnwritableCachesAreRebuilt) {
     EXPECT_EQ(text.find("not saved", at + line.size()), std::string::npos);
 }
 
-TEST_F(TerrainLoad, AMissingOrMisshapenSourceEndsTheProgramClearly) {
+static void KilledInsideTheCacheWrite() {
+    const rlimit limit{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, [](int) { kill(getpid(), SIGKILL); });
+    WriteTerrainCache(kTerrainCacheFile, 256, 1u, Busy(1024, 1024, 9).data());
+    std::exit(0);
+}
+
+// A run killed inside the cache write (the file size limit stops it after
+// 1 MiB, and the signal that brings becomes a kill) leaves its temporary; the
+// next start removes it, whether it uses the cache or writes a new one.
+TEST_F(TerrainLoad, ARunKilledWhileWritingTheCacheLeavesNoTemporaryAfterTheNextStart) {
+    Reload(false);
+    const std::vector<uint8_t> cache = ReadFileBytes(kTerrainCacheFile);
+    const std::string temporary = std::string(kTerrainCacheFile) + ".tmp";
+    GTEST_FLAG_SET(death_test_style, "fast"); // a fork, in this folder
+    for (bool large : {false, true}) {
+        EXPECT_EXIT(KilledInsideTheCacheWrite(), testing::KilledBySignal(SIGKILL), "");
+        EXPECT_EQ(fs::file_size(temporary), 1u << 20);
+        EXPECT_EQ(Reload(large) > 0, large);
+        EXPECT_FALSE(fs::exists(temporary));
+        EXPECT_EQ(ReadFileBytes(kTerrainCacheFile).size(), cache.size());
+    }
+    EXPECT_EQ(Word(ReadFileBytes(kTerrainCacheFile), 0), 1u);
+}
+
+TEST_F(TerrainLoad, AMissingOrMisshapenSourceOrAFullTableEndsTheProgramClearly) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process with its own context
-    auto load = [](bool middle) {
+    auto load = [](bool middle, int32_t capacity) {
         SetMessageBoxSink([](const char*, const char* text) { std::fprintf(stderr, "%s", text); });
-        ResetTextureTable(16);
+        // The cache writer must be stopped, its temporary gone, before the end.
+        std::atexit([] {
+            if (fs::exists(std::string(kTerrainCacheFile) + ".tmp"))
+                std::_Exit(7);
+        });
+        ResetTextureTable(capacity);
         for (int i = 0; i < 3; ++i)
             if (i != 1 || middle)
                 textureManager.LoadFromFile(kTerrainSourceNames[i]);
@@ -370,11 +404,13 @@ TEST_F(TerrainLoad, AMissingOrMisshapenSourceEndsTheProgramClearly) {
         land.Load("textures/landscp.bmp");
         std::exit(0);
     };
-    EXPECT_EXIT(load(false), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load(false, 16), testing::ExitedWithCode(1),
                 "Terrain source texture 'textures/landscpt2.bmp' is not loaded");
+    // The table fills up while the tiles are uploaded and the cache is written.
+    EXPECT_EXIT(load(true, 5), testing::ExitedWithCode(1), "texture limit reached");
     ASSERT_TRUE(
         WriteBinaryFile("textures/landscpt3.bmp", EncodeBmp24(128, 256, Busy(128, 256, 5))));
-    EXPECT_EXIT(load(true), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load(true, 16), testing::ExitedWithCode(1),
                 "Terrain source texture 'textures/landscpt3.bmp' is 128x256, not 256x256");
     EXPECT_NE(RunTool(""), 0); // nor does the data tool take it
     EXPECT_NE(ReadFileText("tool.out").find("'textures/landscpt3.bmp' is 128x256"),
