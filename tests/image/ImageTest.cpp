@@ -393,31 +393,25 @@ TEST(TextureManagerDeathTest, AFullTableAndAMissingOrUnreadableFileEndTheProgram
     std::string loads;
     for (int i = 0; i < 256; ++i)
         loads += "Texture '" + std::to_string(i) + "' loaded\n";
-    const auto full = [] {
-        TextureManager manager;
-        manager.Create(256);
-        const uint8_t pixel[3] = {1, 2, 3};
-        for (int i = 0; i < 256; ++i)
-            if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
-                std::exit(4);
-        manager.LoadFromMemory("256", pixel, 1, 1);
-    };
-    EXPECT_EQ(LogOfFatal(full, true),
-              loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached");
-    const auto missing = [] {
-        TextureManager manager;
-        manager.Create(4);
-        manager.LoadFromFile("no/such.bmp");
-    };
-    EXPECT_EQ(LogOfFatal(missing, true),
-              "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'");
-    const auto broken = [] { // a file that is there, but no picture
-        TextureManager manager;
-        manager.Create(4);
-        manager.LoadFromFile(ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt");
-    };
-    EXPECT_EQ(LogOfFatal(broken, true),
-              "FATAL ERROR: Unable to load texture '" ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt'");
+    // The 257th picture in a table of 256; a missing file; one that is no picture.
+    const std::pair<const char*, std::string> cases[] = {
+        {"", loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached"},
+        {"no/such.bmp",
+         "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'"},
+        {ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt",
+         "FATAL ERROR: Unable to load texture '" ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt'"}};
+    for (const auto& [file, log] : cases) {
+        const auto load = [file] {
+            TextureManager manager;
+            manager.Create(256);
+            const uint8_t pixel[3] = {1, 2, 3};
+            for (int i = 0; *file == 0 && i <= 256; ++i)
+                if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
+                    std::exit(4);
+            manager.LoadFromFile(file);
+        };
+        EXPECT_EQ(LogOfFatal(load, true), log) << file;
+    }
 }
 
 // The start-up load of the default data set: 256 slots, the 33 pictures in
