@@ -6,9 +6,7 @@
 //   bench_GameFrame                  everything below (needs an X display)
 //   bench_GameFrame --start DIR      one start-up in DIR; prints its times
 
-#include "app/AppState.h"
 #include "app/Frame.h"
-#include "app/Globals.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
 #include "effects/Shot.h"
@@ -16,6 +14,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "support/GameStart.h"
 #include "support/counting/AllocationCounter.h"
 #include "terrain/Landscape.h"

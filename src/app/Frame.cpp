@@ -1,12 +1,11 @@
 #include "app/Frame.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 

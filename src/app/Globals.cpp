@@ -1,15 +1,15 @@
-#include "app/Globals.h"
-
-#include "app/AppState.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
-// C++ orders construction only within one translation unit: keep these together.
+// The program's global objects, each declared with its own class. C++ orders
+// construction only within one translation unit, so they are defined together
+// here, in this order, and destroyed in reverse at exit (the log last).
 ErrorLog errorLog;
 GLWindow glWindow;
 TextureManager textureManager;

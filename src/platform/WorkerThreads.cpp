@@ -1,6 +1,5 @@
 #include "platform/WorkerThreads.h"
 
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 
 #include <algorithm>

@@ -3,7 +3,6 @@
 // exit code 1), never through std::terminate, and no helper may still be at
 // work while exit destroys the globals.
 #include "platform/WorkerThreads.h"
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 #include "support/TestSupport.h"
 
