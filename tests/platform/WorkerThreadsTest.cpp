@@ -9,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <new>
-#include <regex>
 #include <thread>
 
 namespace {
@@ -27,14 +26,14 @@ void RunUntilAFault(Fault fault) {
     const std::thread::id caller = std::this_thread::get_id();
     RunInParallel(
         1 << 20,
-        [&](int32_t row) {
+        [&](int32_t) {
             if (exiting)
                 std::_Exit(6); // a row started while the program ends
             const bool helper = std::this_thread::get_id() != caller;
             if (helper && fault != Fault::FatalOnCaller) {
                 helperFailed = true;
                 if (fault == Fault::FatalOnHelper)
-                    errorLog.Fatal("row %d failed\n", row);
+                    errorLog.Fatal("a helper failed\n");
                 throw std::bad_alloc();
             }
             while (!helper && fault != Fault::FatalOnCaller && !helperFailed)
@@ -52,12 +51,10 @@ void RunUntilAFault(Fault fault) {
 } // namespace
 
 TEST(WorkerThreadsDeathTest, AFatalErrorWhileHelpersRunEndsTheProgramAfterThem) {
-    const std::string rowFailed = "row [0-9]+ failed\n";
-    for (auto [fault, message] : {std::pair{Fault::FatalOnHelper, rowFailed},
+    for (auto [fault, message] : {std::pair{Fault::FatalOnHelper, "a helper failed\n"},
                                   {Fault::ExceptionOnHelper, "Exception Occurred\n"},
-                                  {Fault::FatalOnCaller, "row 300 failed\n"}}) {
-        const std::string log =
-            LogOfFatal([fault] { RunUntilAFault(fault); }, false, "\\[FATAL ERROR\\] " + message);
-        EXPECT_TRUE(std::regex_match(log, std::regex("FATAL ERROR: " + message))) << log;
-    }
+                                  {Fault::FatalOnCaller, "row 300 failed\n"}})
+        EXPECT_EQ(LogOfFatal([fault] { RunUntilAFault(fault); }, false,
+                             std::string("\\[FATAL ERROR\\] ") + message),
+                  std::string("FATAL ERROR: ") + message);
 }
