@@ -8,7 +8,7 @@
 #endif
 
 namespace {
-enum class Name { Help, Version, Windowed, Fullscreen, Bpp, TextureSize, NoDialog };
+enum class Name { Help, Version, Windowed, Fullscreen, Bpp, TextureSize, NoDialog, Mute };
 
 struct Option {
     const char* text;
@@ -24,6 +24,7 @@ const Option kOptions[] = {
     {"bpp", Name::Bpp, true},
     {"texture-size", Name::TextureSize, true},
     {"no-dialog", Name::NoDialog, false},
+    {"mute", Name::Mute, false},
 };
 
 // The option of exactly this name, else the only one it begins.
@@ -113,6 +114,9 @@ void CommandLine::Parse(const char* const* arguments) {
         case Name::NoDialog:
             noDialog = true;
             break;
+        case Name::Mute:
+            mute = true;
+            break;
         }
         if ((option->name == Name::Bpp && preset.bits == 0) ||
             (option->name == Name::TextureSize && preset.texture == 0)) {
@@ -152,6 +156,7 @@ const char* CommandLine::Usage() {
            "      --texture-size=256|1024  terrain texture tile size (default 1024)\n"
            "      --no-dialog              start at once, with the choices given or the\n"
            "                                 defaults\n"
+           "      --mute                   without sound (as ZEZIVOZE_MUTE=1 does)\n"
            "      --help                   display this help and exit\n"
            "      --version                output version information and exit\n"
            "\n"

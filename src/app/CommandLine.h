@@ -24,5 +24,6 @@ class CommandLine {
     Action action = Action::Run;
     OptionsPreset preset;
     bool noDialog = false;
+    bool mute = false;
     std::string error; // what was wrong, when action is Fail
 };

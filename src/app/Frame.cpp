@@ -1,5 +1,6 @@
 #include "app/Frame.h"
 
+#include "app/GameSounds.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
@@ -61,6 +62,7 @@ void HandleMouse() {
         effectActive = 1;
         shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
         shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+        gameSounds.ShotSpawned();
     }
     if (inputDevices->rightButton == 1)
         turretView = !turretView;
@@ -215,6 +217,7 @@ void RenderFrame() {
     secondTank.Update(step);
 
     PlaceChaseCamera();
+    gameSounds.Update(); // hears the frame's moves from the camera just placed
     DrawTint();
     MeasureFrameTime();
 }

@@ -1,3 +1,4 @@
+#include "app/GameSounds.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
@@ -18,5 +19,8 @@ Landscape landscape;
 Vehicle firstTank;
 Vehicle secondTank;
 Shot shot;
+// The sound comes last: built after the others, it goes first at exit and stops
+// the audio thread before the tanks and the shot it reads are gone.
+GameSounds gameSounds;
 
 InputDevices* inputDevices = nullptr;

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/Frame.h"
+#include "app/GameSounds.h"
 #include "app/OptionsDialog.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
@@ -52,8 +53,11 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
 
     LoadTextureTable(textureManager);
+    gameSounds.muted = options.mute;
+    gameSounds.Start(); // after the textures, so that their log lines keep their place
     InitScene();
     RunMessageLoop();
+    gameSounds.Stop();
     return 0;
 }
 

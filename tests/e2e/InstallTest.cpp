@@ -67,13 +67,13 @@ TEST(Installed, DebianPackageHoldsEverythingAndItsProgramsRun) {
     const std::string listing = ReadFileText(temp.File("listing"));
     for (const char* path :
          {"bin/zezivoze", "bin/zezivoze-data", "share/zezivoze/textures/landscp.bmp",
-          "share/zezivoze/models/cobra_body.rozi", "share/applications/zezivoze.desktop",
-          "share/icons/hicolor/scalable/apps/zezivoze.svg"})
+          "share/zezivoze/models/cobra_body.rozi", "share/zezivoze/sounds/engine.wav",
+          "share/applications/zezivoze.desktop", "share/icons/hicolor/scalable/apps/zezivoze.svg"})
         EXPECT_NE(listing.find(std::string(" ./usr/") + path + "\n"), std::string::npos) << path;
     // Nothing that a run in the build's data folder writes there.
     EXPECT_TRUE(listing.find("error.out") == listing.find("landscpf")) << listing;
     const std::string depends = ReadFileText(temp.File("depends"));
-    for (const char* library : {"libsdl2-2.0-0", "libgl1", "libglu1-mesa"})
+    for (const char* library : {"libsdl2-2.0-0", "libsdl2-mixer-2.0-0", "libgl1", "libglu1-mesa"})
         EXPECT_NE(depends.find(library), std::string::npos) << depends;
     EXPECT_TRUE(ReadFileText(temp.File("version")).starts_with("zezivoze 1."));
     EXPECT_TRUE(ReadFileText(temp.File("r/usage"))
