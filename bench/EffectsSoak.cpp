@@ -6,8 +6,21 @@
 #include "effects/Shot.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
+// Resident memory of the process in kilobytes.
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 void BM_ShotImpactSoak(benchmark::State& state) {
     GLTestContext gl;
     if (!gl.ok() || !PrepareEffectsScene()) {

@@ -43,8 +43,7 @@ void Burst::Start(const Vector4& impact, int streakCount_, int sparksPerStreak_)
 }
 
 void Burst::LayStreak(int g, const Vector4& centre, const Vector4& v) {
-    Vector4 direction = v;
-    Normalize(direction);
+    const Vector4 direction = EffectDirection(v);
     for (int e = 0; e < sparksPerStreak; ++e) {
         Sprite& spark = streaks[g][e];
         float s = streakLengths[g] / static_cast<float>(sparksPerStreak) * static_cast<float>(e);

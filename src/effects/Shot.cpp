@@ -28,8 +28,7 @@ void Shot::Spawn(const Vector4& origin_, const Vector4& velocity_, int pairCount
         return;
 
     // A shot with no speed has no direction: its ribbon collapses onto the origin.
-    Vector4 direction = velocity;
-    Normalize(direction);
+    const Vector4 direction = EffectDirection(velocity);
     for (int i = 0; i < n; ++i) {
         float s = 60.0f / static_cast<float>(n) * static_cast<float>(i);
         Vector4 d = direction * s;
@@ -57,7 +56,7 @@ void Shot::Update(float elapsedMs) {
     Vector4 step = velocity * dt;
     points[0] += step;
     points[1] += step;
-    velocity += appState.gravity * (40.0f * dt);
+    velocity += appState.gravity * 40.0f * dt;
     // Every pair takes its predecessor's place: pair k holds the head of k - 1 updates ago.
     std::copy_backward(points.begin(), points.end() - 2, points.end());
 

@@ -3,6 +3,7 @@
 #include "state/AppState.h"
 
 #include <GL/gl.h>
+#include <cmath>
 
 void LoadCameraTransform() {
     glLoadIdentity();
@@ -43,4 +44,11 @@ void DeleteSpriteSquare(uint32_t& displayList) {
     if (displayList != 0)
         glDeleteLists(displayList, 1);
     displayList = 0;
+}
+
+Vector4 EffectDirection(const Vector4& v) {
+    const float length = std::sqrt(Dot(v, v));
+    if (length == 0.0f)
+        return Vector4(0.0f, 0.0f, 0.0f);
+    return Vector4(v.x / length, v.y / length, v.z / length);
 }

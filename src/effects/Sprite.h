@@ -25,3 +25,8 @@ void LoadCameraTransform();
 uint32_t CompileSpriteSquare();
 // Deletes a list made by CompileSpriteSquare (0 means none) and clears it.
 void DeleteSpriteSquare(uint32_t& displayList);
+
+// The direction of v: x, y, z divided by sqrt(Dot(v, v)) taken in single
+// precision, as the ribbons and streaks are laid out. A zero vector has no
+// direction and stays zero (no NaN).
+Vector4 EffectDirection(const Vector4& v);

@@ -79,20 +79,23 @@ void BmpReader::Load(const char* fileName) {
         return;
     }
     // Rows are padded to 4 bytes in the file; the size field may be 0 or wrong.
-    imageSize = static_cast<uint32_t>(stride * rows);
-    if (static_cast<int64_t>(dataOffset) + stride * rows > FileLength(file->stream)) {
+    // A file may stop right after its last pixel, without the last row's padding.
+    const int64_t stored = rows > 0 ? stride * (rows - 1) + rowBytes : 0;
+    if (static_cast<int64_t>(dataOffset) + stored > FileLength(file->stream)) {
         errorLog.Fatal("BMP FILE ERROR: Pixel data does not fit the file\n");
         return;
     }
     height = static_cast<int32_t>(rows);
 
-    // Stored packed, first row in memory = top row of the picture.
-    pixels = new uint8_t[static_cast<size_t>(rowBytes * rows) + 1]();
+    // Stored packed, first row in memory = top row of the picture; imageSize
+    // becomes the size of that block, so that no reader of it goes past its end.
+    imageSize = static_cast<uint32_t>(rowBytes * rows);
+    pixels = new uint8_t[imageSize]();
     for (int64_t r = 0; r < rows; ++r) {
         int64_t target = topDown ? r : rows - 1 - r;
         if (rowBytes > 0)
             file->ReadBlock(static_cast<uint32_t>(rowBytes), pixels + target * rowBytes);
-        if (stride > rowBytes)
+        if (stride > rowBytes && r + 1 < rows)
             file->Seek(static_cast<int32_t>(stride - rowBytes), SEEK_CUR);
     }
     file->Close();

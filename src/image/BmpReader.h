@@ -29,7 +29,7 @@ class BmpReader {
     uint16_t planes;
     uint16_t bitsPerPixel;
     uint32_t compression;
-    uint32_t imageSize;
+    uint32_t imageSize; // after a load, the size of the pixel block (width x height x 3)
     uint32_t xPixelsPerMetre;
     uint32_t yPixelsPerMetre;
     uint32_t coloursUsed;

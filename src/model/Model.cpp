@@ -89,26 +89,35 @@ bool ReadTextures(SectionFile& in, ModelData& data) {
         std::memset(path, 0, sizeof path);
         if (!in.ReadBytes(length, path, "the texture list"))
             return false;
+        // Files made on other systems separate with backslashes.
         int dot = -1, slash = -1;
         for (int k = 0; k < length; ++k) {
             if (path[k] == '.')
                 dot = k;
-            else if (path[k] == '/')
+            else if (path[k] == '/' || path[k] == '\\')
                 slash = k;
         }
+        // A zero byte ends a name.
+        auto text = [&](int from, int to) {
+            return std::string(path + from, std::find(path + from, path + to, '\0'));
+        };
+        std::string base;
+        int32_t id = -1;
         if (slash < 0 || dot < slash) {
-            in.Damaged("texture entry %d has no base name between a '/' and a '.'", i);
-            return false;
-        }
-        std::string base(path + slash + 1, path + dot);
-        base.resize(std::strlen(base.c_str())); // a zero byte ends the name
-        if (sizeof kTexturePrefix + base.size() + sizeof kTextureSuffix - 1 > kPathBufferSize) {
-            in.Damaged("texture entry %d has a base name of %zu bytes, too long", i, base.size());
-            return false;
-        }
-        int32_t id = textureManager.FindByName((kTexturePrefix + base + kTextureSuffix).c_str());
-        if (id == -1)
+            // No base name to look up: the whole path names the entry, drawn untextured.
+            base = text(0, length);
             errorLog.Write("Texture used: %s\n", base.c_str());
+        } else {
+            base = text(slash + 1, dot);
+            if (sizeof kTexturePrefix + base.size() + sizeof kTextureSuffix - 1 > kPathBufferSize) {
+                in.Damaged("texture entry %d has a base name of %zu bytes, too long", i,
+                           base.size());
+                return false;
+            }
+            id = textureManager.FindByName((kTexturePrefix + base + kTextureSuffix).c_str());
+            if (id == -1)
+                errorLog.Write("Texture used: %s\n", base.c_str());
+        }
         data.textureNames.push_back(std::move(base));
         data.textureIds.push_back(id);
     }

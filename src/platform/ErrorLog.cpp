@@ -2,10 +2,12 @@
 
 #include "platform/BinaryFile.h"
 #include "platform/MessageBox.h"
+#include "platform/WorkerThreads.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 ErrorLog::ErrorLog()
     : showErrorBox(0), showFatalBox(1), message{}, file(nullptr), exitHandler(nullptr) {}
@@ -43,22 +45,32 @@ void ErrorLog::Write(const char* format, ...) {
 void ErrorLog::Fatal(const char* format, ...) {
     if (format == nullptr)
         return;
+    char text[sizeof message];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
+    std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    if (IsOpen()) {
+    // A helper thread cannot end the program: exit would destroy the globals
+    // under the other threads. Its message goes to the thread that started it.
+    if (WorkerThreads::OnHelperThread())
+        WorkerThreads::FailHelper(text);
+    std::memcpy(message, text, sizeof message);
+    const bool logged = IsOpen();
+    if (logged) {
         file->WriteString("FATAL ERROR: ");
         file->WriteString(message);
         std::fflush(file->stream);
+    } else {
+        // Without a log a fatal error still must not pass for success.
+        std::fprintf(stderr, "FATAL ERROR: %s", message);
+    }
+    WorkerThreads::StopAll();
+    if (logged) {
         if (showFatalBox == 1)
             ShowMessageBox("FATAL ERROR", message);
         // A close handled while the box was up may have closed the log already.
         delete file;
         file = nullptr;
-    } else {
-        // Without a log a fatal error still must not pass for success.
-        std::fprintf(stderr, "FATAL ERROR: %s", message);
     }
     if (exitHandler != nullptr)
         exitHandler(1);

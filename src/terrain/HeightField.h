@@ -35,11 +35,12 @@ inline SamplePosition LocateSample(int32_t count, float u) {
     return p;
 }
 
-// Weighted in double precision and rounded once, so that equal samples give
-// exactly their own height (a flat map gives flat patches).
-inline float Bilerp(double a, double b, double h00, double h01, double h10, double h11) {
-    return static_cast<float>((1.0 - a) * (1.0 - b) * h00 + (1.0 - a) * b * h01 +
-                              a * (1.0 - b) * h10 + a * b * h11);
+// The four samples weighted in single precision, term by term in this order.
+// So a flat map may come out one unit in the last place off its own height at
+// some points.
+inline float Bilerp(float a, float b, float h00, float h01, float h10, float h11) {
+    return (1.0f - a) * (1.0f - b) * h00 + (1.0f - a) * b * h01 + a * (1.0f - b) * h10 +
+           a * b * h11;
 }
 
 // Bilinear height between the four samples around the point; 0 where they do

@@ -2,13 +2,11 @@
 
 #include "image/RgbImage.h"
 #include "platform/ErrorLog.h"
+#include "platform/WorkerThreads.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -117,43 +115,10 @@ void BlendTerrainTiles(const HeightField& field, const TerrainSources& sources, 
                  out + size_t(index) * rowBytes);
     };
 
-    if (threads <= 0)
-        threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min(threads, 16);
-    // Rows are taken one at a time by whichever thread is free, so a busy core
-    // slows only its own share. The calling thread reports every row in order and
-    // makes sure that the row it reports has been taken before it goes on.
-    // The first row is reported before any helper starts, so that what the
-    // report draws does not compete with the blend.
+    std::function<void(int32_t)> before;
     if (onRow)
-        onRow(0, 0);
-    std::atomic<int32_t> next{0};
-    auto take = [&] {
-        const int32_t index = next.fetch_add(1);
-        if (index < rowCount)
-            blendRow(index);
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        try {
-            workers.emplace_back([&] {
-                while (next.load() < rowCount)
-                    take();
-            });
-        } catch (const std::system_error&) {
-            break; // fewer helpers: the calling thread does the rest
-        }
-    }
-    for (int32_t index = 0; index < rowCount; ++index) {
-        if (onRow && index > 0)
-            onRow(index / tileSize, index % tileSize);
-        while (next.load() <= index)
-            take();
-    }
-    while (next.load() < rowCount)
-        take();
-    for (std::thread& worker : workers)
-        worker.join();
+        before = [&](int32_t index) { onRow(index / tileSize, index % tileSize); };
+    RunInParallel(rowCount, blendRow, before, threads);
 }
 
 uint32_t TerrainCheckValue(const HeightField& field, const TerrainSources& sources) {

@@ -3,7 +3,9 @@
 #include "platform/BinaryFile.h"
 #include "terrain/TerrainBlend.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
@@ -31,12 +33,18 @@ TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint
     return value == check ? TerrainCacheResult::Used : TerrainCacheResult::Mismatch;
 }
 
-bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
-                       const uint8_t* tiles) {
+namespace {
+std::string TemporaryName(const char* fileName) {
+    return std::string(fileName) + ".tmp";
+}
+} // namespace
+
+bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check, const uint8_t* tiles,
+                       const std::function<bool()>& cancelled) {
     if (!ValidTileSize(tileSize))
         return false;
     const int32_t tilesPerSide = kTerrainTexels / tileSize;
-    const std::string temporary = std::string(fileName) + ".tmp";
+    const std::string temporary = TemporaryName(fileName);
     // Opened without the log line of BinaryFile::Open: this may run beside the
     // main thread, and the caller reports a cache that was not saved itself.
     BinaryFile file;
@@ -45,7 +53,12 @@ bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
         return false;
     file.WriteInt32s(1, &tilesPerSide);
     file.WriteInt32s(1, &tilesPerSide);
-    bool written = file.WriteBlock(uint32_t(kTerrainBytes), tiles) == 1;
+    // In pieces, so that a program that has to end need not wait for the rest.
+    constexpr size_t kPiece = size_t(1) << 18;
+    bool written = true;
+    for (size_t at = 0; written && at < kTerrainBytes; at += kPiece)
+        written = !(cancelled && cancelled()) &&
+                  file.WriteBlock(uint32_t(std::min(kPiece, kTerrainBytes - at)), tiles + at) == 1;
     file.WriteInt32s(1, &check);
     written = written && std::fflush(file.stream) == 0 && !std::ferror(file.stream);
     file.Close();
@@ -54,4 +67,11 @@ bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
         return false;
     }
     return true;
+}
+
+void RemoveStaleTerrainCacheTemporary(const char* fileName) {
+    const std::filesystem::path temporary = TemporaryName(fileName);
+    std::error_code error;
+    if (!std::filesystem::is_directory(temporary, error))
+        std::filesystem::remove(temporary, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // The terrain texture cache: tile rows and tiles per row (both N) as 32-bit
 // integers, the N x N tiles as written by BlendTerrainTiles, then the 32-bit check
@@ -20,8 +21,13 @@ enum class TerrainCacheResult {
 TerrainCacheResult ReadTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
                                     uint8_t* tiles);
 
-// Writes the cache through a temporary file beside it, renamed over the old one
-// only once complete. False, with the old file left as it was, when that fails.
-// Writes nothing to the log, so it may run beside the main thread.
-bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check,
-                       const uint8_t* tiles);
+// Writes the cache through a temporary file beside it (fileName + ".tmp"),
+// renamed over the old one only once complete. False, with the old file left as
+// it was and no temporary, when that fails or cancelled() turns true during the
+// write. Writes nothing to the log, so it may run beside the main thread.
+bool WriteTerrainCache(const char* fileName, int32_t tileSize, uint32_t check, const uint8_t* tiles,
+                       const std::function<bool()>& cancelled = {});
+
+// Removes the temporary that a run killed while writing the cache left behind
+// (a folder of that name is not one of ours and stays).
+void RemoveStaleTerrainCacheTemporary(const char* fileName);

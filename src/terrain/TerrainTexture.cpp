@@ -2,6 +2,7 @@
 
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
+#include "platform/WorkerThreads.h"
 #include "terrain/LoadingScreen.h"
 #include "terrain/TerrainBlend.h"
 #include "terrain/TerrainCache.h"
@@ -11,8 +12,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 
 namespace {
 const uint8_t* SourcePixels(const char* name) {
@@ -94,6 +93,7 @@ void Landscape::BuildTextures(int32_t size) {
     const uint32_t check = TerrainCheckValue(field, sources);
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kTerrainBytes]);
 
+    RemoveStaleTerrainCacheTemporary(cacheFile.c_str());
     const TerrainCacheResult cache = ReadTerrainCache(cacheFile.c_str(), size, check, buffer.get());
     if (cache == TerrainCacheResult::Mismatch)
         errorLog.Write("Terrain texture cache '%s' does not match, rebuilding it\n",
@@ -101,21 +101,20 @@ void Landscape::BuildTextures(int32_t size) {
 
     // A new picture: its last loading screen is shown once it is made (drawing
     // competes with nothing then), and its cache is written on the side while the
-    // tiles are uploaded.
+    // tiles are uploaded. A fatal error meanwhile stops the writer, which then
+    // leaves no temporary behind.
     bool saved = true;
-    std::thread writer;
+    WorkerThreads writer;
     if (cache != TerrainCacheResult::Used) {
         SwapIntervalOff noWait;
         SynthesizeTiles(field, sources, size, buffer.get());
         auto write = [&] {
-            saved = WriteTerrainCache(cacheFile.c_str(), size, check, buffer.get());
+            saved = WriteTerrainCache(cacheFile.c_str(), size, check, buffer.get(),
+                                      [&] { return writer.Stopping(); });
         };
         DrawLoadingScreen(float(size - 1) / float(size), true);
-        try {
-            writer = std::thread(write);
-        } catch (const std::system_error&) {
+        if (!writer.Start(write))
             write();
-        }
     }
 
     tileSize = size;
@@ -125,8 +124,7 @@ void Landscape::BuildTextures(int32_t size) {
         tiles[i] =
             UploadTile(tiles[i], std::to_string(i).c_str(), buffer.get() + i * tileBytes, size);
 
-    if (writer.joinable())
-        writer.join();
+    writer.Finish();
     if (!saved)
         errorLog.Write("Terrain texture cache '%s' not saved\n", cacheFile.c_str());
 }

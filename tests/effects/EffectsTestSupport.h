@@ -10,9 +10,7 @@
 #include "terrain/TerrainTestSupport.h"
 
 #include <GL/gl.h>
-#include <cstdio>
 #include <malloc.h>
-#include <unistd.h>
 
 // Flat ground at 100 (64 x 64 samples, about 0 to 6095 world units in x and
 // z), plain white pictures under the names the shot looks up,
@@ -56,15 +54,4 @@ inline int LiveDisplayLists(uint32_t highest) {
 // Bytes the heap has handed out and not had back.
 inline size_t HeapInUse() {
     return mallinfo2().uordblks;
-}
-
-// Resident memory of the process in kilobytes.
-inline long ResidentKb() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <numeric>
-#include <optional>
 #include <tuple>
 
 namespace {
@@ -107,33 +106,6 @@ Bytes Table(std::initializer_list<Rgb> colours, bool threeBytes = false) {
 const Rgb c0 = {10, 20, 30}, c1 = {200, 100, 50}, c2 = {1, 2, 3}, c3 = {90, 180, 250},
           K = {0, 0, 0};
 
-// Runs body in a child process with message boxes swallowed and the global log
-// on a file; expects exit code 1 and returns the log after its first line. With
-// a context the child is a fresh run of the test program, so that it can make
-// its own OpenGL context, and finds the parent's file through the environment.
-template <typename Body> std::string LogOfFatal(Body body, bool withContext = false) {
-    std::optional<TempDir> dir;
-    if (std::getenv("ZEZIVOZE_FATAL_LOG") == nullptr)
-        setenv("ZEZIVOZE_FATAL_LOG", dir.emplace().File("error.out").c_str(), 1);
-    const std::string path = std::getenv("ZEZIVOZE_FATAL_LOG");
-    GTEST_FLAG_SET(death_test_style, withContext ? "threadsafe" : "fast");
-    EXPECT_EXIT(
-        {
-            SetMessageBoxSink([](const char*, const char*) {});
-            std::optional<GLTestContext> gl;
-            if (withContext && !gl.emplace().ok())
-                std::exit(3);
-            errorLog.Open(path.c_str());
-            body();
-            std::exit(0);
-        },
-        testing::ExitedWithCode(1), "");
-    if (dir) // set here, not by a parent
-        unsetenv("ZEZIVOZE_FATAL_LOG");
-    std::string text = ReadFileText(path);
-    return text.erase(0, text.find(".\n") + 2);
-}
-
 GLint Get(GLenum which) {
     GLint value = -1;
     if (which == GL_TEXTURE_BINDING_2D)
@@ -153,22 +125,26 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
     const std::string path = dir.File("p.bmp");
     for (bool topDown : {false, true})
         for (int width : {3, 4, 5})
-            for (int height : {0, 1, 2, 3}) {
-                BmpLayout layout;
-                layout.topDown = topDown;
-                const Bytes rgb = Picture(width, height);
-                // A legal zero image size: computed from the sides instead.
-                ASSERT_TRUE(
-                    WriteBinaryFile(path, Patched(EncodeBmp(width, height, rgb, layout), 34, 0)));
-                BmpReader reader;
-                reader.Load(path.c_str());
-                ASSERT_EQ(reader.width, width);
-                ASSERT_EQ(reader.height, height);
-                Bytes rgbBack(reader.pixels, reader.pixels + rgb.size());
-                for (size_t i = 0; i < rgbBack.size(); i += 3)
-                    std::swap(rgbBack[i], rgbBack[i + 2]); // held as blue, green, red
-                EXPECT_EQ(rgbBack, rgb) << width << " x " << height << (topDown ? " top-down" : "");
-            }
+            for (int height : {0, 1, 2, 3})
+                for (bool cut : {false, true}) { // the file ends right after its last pixel
+                    BmpLayout layout;
+                    layout.topDown = topDown;
+                    const Bytes rgb = Picture(width, height);
+                    // A legal zero image size: computed from the sides instead.
+                    Bytes bytes = Patched(EncodeBmp(width, height, rgb, layout), 34, 0);
+                    if (cut && height > 0)
+                        bytes.erase(bytes.end() - (4 - width * 3 % 4) % 4, bytes.end());
+                    ASSERT_TRUE(WriteBinaryFile(path, bytes));
+                    BmpReader reader;
+                    reader.Load(path.c_str());
+                    ASSERT_EQ(std::tuple(reader.width, reader.height, reader.imageSize),
+                              std::tuple(width, height, uint32_t(rgb.size())));
+                    Bytes rgbBack(reader.pixels, reader.pixels + rgb.size());
+                    for (size_t i = 0; i < rgbBack.size(); i += 3)
+                        std::swap(rgbBack[i], rgbBack[i + 2]); // held as blue, green, red
+                    EXPECT_EQ(rgbBack, rgb)
+                        << width << " x " << height << (topDown ? " top-down" : "");
+                }
 
     const Bytes good = EncodeBmp24(4, 4, Picture(4, 4));
     const std::string id = "FATAL ERROR: m_bmp FILE ERROR: Incorrect id\n",
@@ -417,31 +393,25 @@ TEST(TextureManagerDeathTest, AFullTableAndAMissingOrUnreadableFileEndTheProgram
     std::string loads;
     for (int i = 0; i < 256; ++i)
         loads += "Texture '" + std::to_string(i) + "' loaded\n";
-    const auto full = [] {
-        TextureManager manager;
-        manager.Create(256);
-        const uint8_t pixel[3] = {1, 2, 3};
-        for (int i = 0; i < 256; ++i)
-            if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
-                std::exit(4);
-        manager.LoadFromMemory("256", pixel, 1, 1);
-    };
-    EXPECT_EQ(LogOfFatal(full, true),
-              loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached");
-    const auto missing = [] {
-        TextureManager manager;
-        manager.Create(4);
-        manager.LoadFromFile("no/such.bmp");
-    };
-    EXPECT_EQ(LogOfFatal(missing, true),
-              "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'");
-    const auto broken = [] { // a file that is there, but no picture
-        TextureManager manager;
-        manager.Create(4);
-        manager.LoadFromFile(ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt");
-    };
-    EXPECT_EQ(LogOfFatal(broken, true),
-              "FATAL ERROR: Unable to load texture '" ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt'");
+    // The 257th picture in a table of 256; a missing file; one that is no picture.
+    const std::pair<const char*, std::string> cases[] = {
+        {"", loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached"},
+        {"no/such.bmp",
+         "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'"},
+        {ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt",
+         "FATAL ERROR: Unable to load texture '" ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt'"}};
+    for (const auto& [file, log] : cases) {
+        const auto load = [file] {
+            TextureManager manager;
+            manager.Create(256);
+            const uint8_t pixel[3] = {1, 2, 3};
+            for (int i = 0; *file == 0 && i <= 256; ++i)
+                if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
+                    std::exit(4);
+            manager.LoadFromFile(file);
+        };
+        EXPECT_EQ(LogOfFatal(load, true), log) << file;
+    }
 }
 
 // The start-up load of the default data set: 256 slots, the 33 pictures in

@@ -81,10 +81,3 @@ inline void WriteTestTank(const std::string& folder) {
         writer.Write((folder + "/models/" + part.name + ".rozi").c_str());
     }
 }
-
-inline testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance = 1e-3f) {
-    if (std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
-        std::fabs(a.z - b.z) <= tolerance && a.w == 1)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << a.x << ", " << a.y << ", " << a.z << ", " << a.w;
-}

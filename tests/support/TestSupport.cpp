@@ -6,10 +6,14 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -125,4 +129,41 @@ void ResetTextureTable(int32_t capacity) {
     new (&textureManager) TextureManager();
     if (capacity > 0)
         textureManager.Create(capacity);
+}
+
+std::string LogOfFatal(const std::function<void()>& body, bool withContext,
+                       const std::string& boxes) {
+    std::optional<TempDir> dir;
+    if (std::getenv("ZEZIVOZE_FATAL_LOG") == nullptr)
+        setenv("ZEZIVOZE_FATAL_LOG", dir.emplace().File("error.out").c_str(), 1);
+    const std::string path = std::getenv("ZEZIVOZE_FATAL_LOG");
+    GTEST_FLAG_SET(death_test_style, withContext ? "threadsafe" : "fast");
+    EXPECT_EXIT(
+        {
+            SetMessageBoxSink([](const char* caption, const char* text) {
+                std::fprintf(stderr, "[%s] %s", caption, text);
+            });
+            std::optional<GLTestContext> gl;
+            if (withContext && !gl.emplace().ok())
+                std::exit(3);
+            errorLog.Open(path.c_str());
+            body();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(1), boxes);
+    if (dir) // set here, not by a parent
+        unsetenv("ZEZIVOZE_FATAL_LOG");
+    std::string text = ReadFileText(path);
+    return text.erase(0, text.find(".\n") + 2);
+}
+
+testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance) {
+    if (std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
+        std::fabs(a.z - b.z) <= tolerance && a.w == 1)
+        return testing::AssertionSuccess();
+    std::ostringstream text;
+    text.precision(9);
+    text << a.x << ", " << a.y << ", " << a.z << ", " << a.w << " is not " << b.x << ", " << b.y
+         << ", " << b.z;
+    return testing::AssertionFailure() << text.str();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "math/Vector4.h"
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -90,3 +94,15 @@ class LogCapture {
     TempDir dir;
     std::string file;
 };
+
+// Runs body in a child process with the global log on a file and message boxes
+// written to the child's standard error as "[caption] text"; expects exit code
+// 1 and standard error matching boxes, and returns the log after its first
+// line. With a context the child is a fresh run of the test program (so that it
+// can make its own OpenGL context), which finds the log file through the
+// environment; without, a fork that sees the parent's files and state.
+std::string LogOfFatal(const std::function<void()>& body, bool withContext = false,
+                       const std::string& boxes = "");
+
+// x, y and z within tolerance (0: the same floats) and w = 1.
+testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance = 1e-3f);

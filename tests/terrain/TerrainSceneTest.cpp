@@ -13,9 +13,12 @@
 #include <SDL.h>
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -117,9 +120,9 @@ class TerrainScene : public testing::Test {
         for (int32_t i = 0; i < count; ++i) {
             ASSERT_TRUE(land.tiles[i] >= 0 && land.tiles[i] < textureManager.count);
             const TextureEntry& entry = textureManager.slots[land.tiles[i]];
-            EXPECT_STREQ(entry.Name(), std::to_string(i).c_str());
             ASSERT_TRUE(entry.image->width == tileSize && entry.image->height == tileSize);
-            EXPECT_TRUE(std::equal(entry.image->pixels, entry.image->pixels + bytes,
+            EXPECT_TRUE(entry.Name() == std::to_string(i) &&
+                        std::equal(entry.image->pixels, entry.image->pixels + bytes,
                                    blended.begin() + std::ptrdiff_t(i * bytes)))
                 << "tile " << i;
         }
@@ -163,6 +166,16 @@ struct TopView {
     int X(float x) const { return int((x + m) / (width + 2 * m) * 640.0f); }
     int Y(float z) const { return int(480.0f - (z + m) / (height + 2 * m) * 480.0f); }
 };
+
+// Writes a cache until the file size limit (1 MiB) stops it; the signal that
+// brings becomes a kill, as a user or the system may end a run at any point.
+void KilledInsideTheCacheWrite() {
+    const rlimit limit{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, [](int) { kill(getpid(), SIGKILL); });
+    WriteTerrainCache(kTerrainCacheFile, 256, 1u, Busy(1024, 1024, 9).data());
+    std::exit(0);
+}
 
 // The tiles painted (160, 80, 0) show as (159, 79, 0); the water (0, 0, 200) at
 // half strength is added over them.
@@ -248,9 +261,7 @@ TEST_F(TerrainDraw, LoadingScreenDrawsPictureFrameAndBar) {
         EXPECT_EQ(LoadingScreensDrawn(), drawn + 1);
         ExpectPixel(x, y, rgb, "loading screen");
     }
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(!glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND) && glIsEnabled(GL_TEXTURE_2D));
 }
 
 TEST_F(TerrainLoad, ColdLoadWritesTheCacheWarmLoadsReadItReloadsReuseSlots) {
@@ -269,11 +280,10 @@ TEST_F(TerrainLoad, ColdLoadWritesTheCacheWarmLoadsReadItReloadsReuseSlots) {
     ExpectPixel(599, 240, {0, 96, 96}, "frame");
     EXPECT_TRUE(!swapControl || SDL_GL_GetSwapInterval() == 1); // back as before loading
     const std::vector<uint8_t> cache = ReadFileBytes(kTerrainCacheFile);
-    ASSERT_EQ(cache.size(), 8 + kTerrainBytes + 4);
-    EXPECT_TRUE(Word(cache, 0) == 4u && Word(cache, 4) == 4u);
+    ASSERT_TRUE(cache.size() == 8 + kTerrainBytes + 4 && Word(cache, 0) == 4u);
     EXPECT_TRUE(std::equal(blended.begin(), blended.end(), cache.begin() + 8));
-    const std::string text = log.Contents();
-    EXPECT_NE(text.find("Unable to open file (textures/landscpf.dat)"), std::string::npos);
+    EXPECT_NE(log.Contents().find("Unable to open file (textures/landscpf.dat)"),
+              std::string::npos);
     // The data tool writes the same bytes, without a window.
     ASSERT_EQ(RunTool(" --tile 256"), 0);
     EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), cache);
@@ -301,19 +311,18 @@ TEST_F(TerrainLoad, ColdLoadWritesTheCacheWarmLoadsReadItReloadsReuseSlots) {
         appState.fineTerrain = i % 2;
         Reload(false);
     }
-    EXPECT_EQ(textureManager.count, 6 + 16);
-    EXPECT_EQ(textureManager.FindByName("textures/water.bmp"), 4);
+    EXPECT_TRUE(textureManager.count == 6 + 16 &&
+                textureManager.FindByName("textures/water.bmp") == 4);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(land.tiles[i], 6 + i);
     // A slot that no longer holds its tile is not taken over.
     LoadTextures();
     textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
     Reload(false);
-    EXPECT_EQ(textureManager.count, 7 + 16);
-    EXPECT_EQ(land.tiles[0], 7);
+    EXPECT_TRUE(textureManager.count == 7 + 16 && land.tiles[0] == 7);
 }
 
-TEST_F(TerrainLoad, StaleMismatchedDamagedAndUnwritableCachesAreRebuilt) {
+TEST_F(TerrainLoad, OtherInputsRebuildTheCacheAndNoTemporaryOutlivesAFailedOrKilledWrite) {
     Reload(false);
     auto expectRebuilt = [&](const char* what, bool large) {
         SCOPED_TRACE(what);
@@ -337,32 +346,44 @@ TEST_F(TerrainLoad, StaleMismatchedDamagedAndUnwritableCachesAreRebuilt) {
     EXPECT_TRUE(Word(large, 0) == 1u && Word(large, 4) == 1u);
     ASSERT_EQ(RunTool(""), 0); // 1024 unless told
     EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), large);
-    const std::vector<uint8_t> shorter(large.begin(), large.end() - 4);
-    WriteFileBytes(kTerrainCacheFile, shorter);
-    expectRebuilt("short", true);
-    EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), large);
     expectRebuilt("back to 16 tiles", false);
     EXPECT_EQ(textureManager.count, 6 + 16);
 
     // The temporary's name taken by a folder (stops even a user whom permissions
     // do not): the tiles are still made, the old file stays, one line says so.
-    WriteFileBytes(kTerrainCacheFile, shorter);
-    fs::create_directories(std::string(kTerrainCacheFile) + ".tmp");
+    const std::string temporary = std::string(kTerrainCacheFile) + ".tmp";
+    const std::vector<uint8_t> small = ReadFileBytes(kTerrainCacheFile);
+    fs::create_directories(temporary);
     EXPECT_GT(Reload(true), 0);
     ExpectTiles(1024);
-    EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), shorter); // the old file stays
-    const std::string text = log.Contents();
-    const std::string line = "Terrain texture cache 'textures/landscpf.dat' not saved\n";
-    const size_t at = text.find(line);
-    EXPECT_NE(at, std::string::npos);
-    EXPECT_EQ(text.find("not saved", at + line.size()), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), small);
+    const std::string text = log.Contents(), line = "cache 'textures/landscpf.dat' not saved\n";
+    EXPECT_TRUE(text.find(line) != std::string::npos && text.find(line) == text.rfind(line))
+        << text;
+
+    // A run killed inside the cache write leaves its temporary; the next start
+    // removes it, whether it uses the cache or writes a new one.
+    fs::remove(temporary);
+    GTEST_FLAG_SET(death_test_style, "fast"); // a fork, in this folder
+    for (bool rewrite : {false, true}) {
+        EXPECT_EXIT(KilledInsideTheCacheWrite(), testing::KilledBySignal(SIGKILL), "");
+        EXPECT_EQ(fs::file_size(temporary), 1u << 20);
+        EXPECT_EQ(Reload(rewrite) > 0, rewrite);
+        EXPECT_TRUE(!fs::exists(temporary) &&
+                    ReadFileBytes(kTerrainCacheFile) == (rewrite ? large : small));
+    }
 }
 
-TEST_F(TerrainLoad, AMissingOrMisshapenSourceEndsTheProgramClearly) {
+TEST_F(TerrainLoad, AMissingOrMisshapenSourceOrAFullTableEndsTheProgramClearly) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process with its own context
-    auto load = [](bool middle) {
+    auto load = [](bool middle, int32_t capacity) {
         SetMessageBoxSink([](const char*, const char* text) { std::fprintf(stderr, "%s", text); });
-        ResetTextureTable(16);
+        // The cache writer must be stopped, its temporary gone, before the end.
+        std::atexit([] {
+            if (fs::exists(std::string(kTerrainCacheFile) + ".tmp"))
+                std::_Exit(7);
+        });
+        ResetTextureTable(capacity);
         for (int i = 0; i < 3; ++i)
             if (i != 1 || middle)
                 textureManager.LoadFromFile(kTerrainSourceNames[i]);
@@ -370,11 +391,13 @@ TEST_F(TerrainLoad, AMissingOrMisshapenSourceEndsTheProgramClearly) {
         land.Load("textures/landscp.bmp");
         std::exit(0);
     };
-    EXPECT_EXIT(load(false), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load(false, 16), testing::ExitedWithCode(1),
                 "Terrain source texture 'textures/landscpt2.bmp' is not loaded");
+    // The table fills up while the tiles are uploaded and the cache is written.
+    EXPECT_EXIT(load(true, 5), testing::ExitedWithCode(1), "texture limit reached");
     ASSERT_TRUE(
         WriteBinaryFile("textures/landscpt3.bmp", EncodeBmp24(128, 256, Busy(128, 256, 5))));
-    EXPECT_EXIT(load(true), testing::ExitedWithCode(1),
+    EXPECT_EXIT(load(true, 16), testing::ExitedWithCode(1),
                 "Terrain source texture 'textures/landscpt3.bmp' is 128x256, not 256x256");
     EXPECT_NE(RunTool(""), 0); // nor does the data tool take it
     EXPECT_NE(ReadFileText("tool.out").find("'textures/landscpt3.bmp' is 128x256"),
