@@ -19,10 +19,6 @@ unsigned char turretView = 0;
 float secondTankToggle = 0.0f;
 
 namespace {
-// DirectInput scan codes of the bound keys.
-constexpr int kKeyEscape = 1, kKeyUp = 200, kKeyDown = 208, kKeyLeft = 203, kKeyRight = 205,
-              kKeyH = 35, kKeyR = 19, kKeyQ = 16;
-
 void RebuildScene() {
     landscape.Unload();
     firstTank.Release();
@@ -31,23 +27,24 @@ void RebuildScene() {
 
 void HandleKeyboard() {
     inputDevices->ReadKeyboard();
-    if (inputDevices->KeyDown(kKeyEscape))
+    if (inputDevices->KeyDown(DIK_ESCAPE))
         PostWindowMessage(glWindow.window, WM_CLOSE); // handled after this frame
-    if (inputDevices->KeyDown(kKeyUp))
+    if (inputDevices->KeyDown(DIK_UP))
         firstTank.Accelerate(true);
-    if (inputDevices->KeyDown(kKeyDown))
+    if (inputDevices->KeyDown(DIK_DOWN))
         firstTank.Accelerate(false);
-    if (inputDevices->KeyDown(kKeyLeft))
+    if (inputDevices->KeyDown(DIK_LEFT))
         firstTank.Steer(true);
-    if (inputDevices->KeyDown(kKeyRight))
+    if (inputDevices->KeyDown(DIK_RIGHT))
         firstTank.Steer(false);
-    if (inputDevices->KeyDown(kKeyH)) {
+    // A switch: once a press, however long it is held.
+    if (inputDevices->KeyPressed(DIK_H)) {
         appState.fineTerrain = appState.fineTerrain != 1 ? 1 : 0;
         RebuildScene();
     }
-    if (inputDevices->KeyDown(kKeyR))
+    if (inputDevices->KeyDown(DIK_R))
         RebuildScene();
-    if (inputDevices->KeyDown(kKeyQ)) {
+    if (inputDevices->KeyDown(DIK_Q)) {
         firstTank.body.position.x = 5;
         firstTank.body.position.y = 50;
         firstTank.body.position.z = 5;
@@ -64,7 +61,7 @@ void HandleMouse() {
         shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
         gameSounds.ShotSpawned();
     }
-    if (inputDevices->rightButton == 1)
+    if (inputDevices->ButtonPressed(1)) // a switch, like H
         turretView = !turretView;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 const DialogControl kOptionsControls[] = {
@@ -42,11 +43,54 @@ const DialogTemplate optionsDialogTemplate = {
     kOptionsControls,
     static_cast<int>(sizeof kOptionsControls / sizeof kOptionsControls[0])};
 
+namespace {
+// Tab stops in template order: each push button, and each run of radio
+// buttons (a pair) as one.
+const DialogControl& ControlAt(int index) {
+    return optionsDialogTemplate.controls[index];
+}
+
+bool IsPushButton(const DialogControl& control) {
+    return control.kind == ControlKind::PushButton ||
+           control.kind == ControlKind::DefaultPushButton;
+}
+
+bool StartsTabStop(int index) {
+    const ControlKind kind = ControlAt(index).kind;
+    return IsPushButton(ControlAt(index)) ||
+           (kind == ControlKind::RadioButton &&
+            (index == 0 || ControlAt(index - 1).kind != ControlKind::RadioButton));
+}
+
+// The template index of a control that can hold the focus, or -1.
+int IndexOf(int id) {
+    for (int i = 0; i < optionsDialogTemplate.controlCount; ++i)
+        if (ControlAt(i).id == id && id != IDC_STATIC)
+            return i;
+    return -1;
+}
+
+// The first and one past the last index of the tab stop holding the index.
+std::pair<int, int> StopAround(int index) {
+    int first = index, end = index + 1;
+    while (!StartsTabStop(first))
+        --first;
+    while (end < optionsDialogTemplate.controlCount && !StartsTabStop(end) &&
+           ControlAt(end).kind == ControlAt(index).kind)
+        ++end;
+    return {first, end};
+}
+} // namespace
+
 OptionsDialog::OptionsDialog(Procedure procedure_)
-    : x(0), y(0), positioned(false), ended(false), result(0), checks{}, procedure(procedure_) {}
+    : x(0), y(0), positioned(false), ended(false), result(0), checks{}, focus(0),
+      procedure(procedure_) {}
 
 intptr_t OptionsDialog::Send(uint32_t message, uintptr_t wordParam, intptr_t longParam) {
     intptr_t handled = procedure(this, message, wordParam, longParam);
+    // A true answer to the initialisation lets the system focus the first tab stop.
+    if (message == WM_INITDIALOG && handled)
+        focus = ControlAt(0).id;
     // The standard handling of a close that the procedure left alone: Cancel,
     // queued behind whatever the procedure posted.
     if (!handled && message == WM_CLOSE)
@@ -71,6 +115,63 @@ void OptionsDialog::ClickRadio(int id) {
         return;
     int first = kFirstRadio + (id - kFirstRadio) / 2 * 2; // the pairs start at even offsets
     CheckRadioButton(first, first + 1, id);
+    focus = id;
+}
+
+void OptionsDialog::ClickButton(int id) {
+    focus = id;
+    Send(WM_COMMAND, static_cast<uintptr_t>(id));
+}
+
+int OptionsDialog::EnterButton() const {
+    const int index = IndexOf(focus);
+    return index >= 0 && IsPushButton(ControlAt(index)) ? focus : IDOK;
+}
+
+void OptionsDialog::PressKey(DialogKey key) {
+    const int index = IndexOf(focus);
+    switch (key) {
+    case DialogKey::Tab:
+    case DialogKey::ShiftTab: {
+        const int count = optionsDialogTemplate.controlCount;
+        const int step = key == DialogKey::Tab ? 1 : count - 1;
+        int next = index < 0 ? 0 : StopAround(index).first;
+        do
+            next = (next + step) % count;
+        while (!StartsTabStop(next));
+        // A pair gives the focus to its checked button.
+        auto [first, end] = StopAround(next);
+        focus = ControlAt(first).id;
+        for (int i = first; i < end; ++i)
+            if (IsDlgButtonChecked(ControlAt(i).id) == BST_CHECKED)
+                focus = ControlAt(i).id;
+        break;
+    }
+    case DialogKey::Previous:
+    case DialogKey::Next:
+        if (index >= 0 && IsRadio(focus)) {
+            auto [first, end] = StopAround(index);
+            const int size = end - first;
+            const int step = key == DialogKey::Next ? 1 : size - 1;
+            ClickRadio(ControlAt(first + (index - first + step) % size).id);
+        }
+        break;
+    case DialogKey::Enter:
+        ClickButton(EnterButton());
+        break;
+    case DialogKey::Space:
+        if (IsRadio(focus))
+            ClickRadio(focus);
+        else
+            ClickButton(EnterButton());
+        break;
+    case DialogKey::Escape:
+        ClickButton(IDCANCEL);
+        break;
+    case DialogKey::AltF4:
+        Send(WM_CLOSE);
+        break;
+    }
 }
 
 void OptionsDialog::SetPosition(int32_t left, int32_t top) {

@@ -46,6 +46,9 @@ struct DialogTemplate {
 // The options dialog's template, "Options".
 extern const DialogTemplate optionsDialogTemplate;
 
+// The keys a dialog answers by itself, as the platform's dialog manager does.
+enum class DialogKey { Tab, ShiftTab, Previous, Next, Enter, Space, Escape, AltF4 };
+
 // A modal dialog as its procedure sees it: its position, the check states of
 // its three radio pairs, the messages posted to it and whether it has ended.
 // The window that shows it feeds it messages and draws from it.
@@ -67,7 +70,15 @@ class OptionsDialog {
     // the other of its pair; a push button sends its command; Enter is the
     // default button (OK), Escape is Cancel.
     void ClickRadio(int id);
-    void ClickButton(int id) { Send(WM_COMMAND, static_cast<uintptr_t>(id)); }
+    void ClickButton(int id);
+    // The standard dialog keys: Tab and Shift+Tab move the focus between the
+    // tab stops (OK, Cancel and each radio pair, where it sits on the checked
+    // button), the arrows pick a button within a pair; Enter presses the
+    // focused push button (on a pair: the default one, OK), Space the focused
+    // button; Escape is Cancel, Alt+F4 the title-bar close.
+    void PressKey(DialogKey key);
+    // The push button Enter presses: the focused one, else the default (OK).
+    int EnterButton() const;
 
     // What the procedure does.
     void SetPosition(int32_t left, int32_t top);
@@ -80,6 +91,7 @@ class OptionsDialog {
     bool ended;
     intptr_t result;
     unsigned checks[6]; // check states of the radio buttons 1000 to 1005
+    int focus;          // the control with the keyboard focus
 
   private:
     struct Message {

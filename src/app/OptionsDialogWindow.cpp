@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <algorithm>
+#include <cfloat>
 #include <filesystem>
 #include <imgui.h>
 #include <imgui_impl_opengl2.h>
@@ -25,6 +26,10 @@ struct DialogWindow {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     ImGuiContext* gui = nullptr;
+    // Where the last mouse event happened; a click's frames use its own place,
+    // not where the pointer has gone since.
+    ImVec2 mouse = ImVec2(-FLT_MAX, -FLT_MAX);
+    bool releaseFrame = false; // the frame after a click, before more input
 
     bool Open(const DialogTemplate& dialogTemplate) {
         SDL_GL_ResetAttributes();
@@ -83,6 +88,63 @@ ImVec2 Pixels(int unitsX, int unitsY) {
     return ImVec2(unitsX * kUnitX, unitsY * kUnitY);
 }
 
+// The focus as the platform draws it: a dotted rectangle just inside a push
+// button, around a radio button's label.
+void DrawFocusRectangle(bool aroundLabel) {
+    ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    if (aroundLabel) {
+        min.x += ImGui::GetFrameHeight() + ImGui::GetStyle().ItemInnerSpacing.x - 2;
+        max.x += 1;
+    } else {
+        min = ImVec2(min.x + 3, min.y + 3);
+        max = ImVec2(max.x - 4, max.y - 4);
+    }
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const ImU32 black = IM_COL32(0, 0, 0, 255);
+    for (float x = min.x; x <= max.x; x += 2) {
+        draw->AddRectFilled(ImVec2(x, min.y), ImVec2(x + 1, min.y + 1), black);
+        draw->AddRectFilled(ImVec2(x, max.y), ImVec2(x + 1, max.y + 1), black);
+    }
+    for (float y = min.y; y <= max.y; y += 2) {
+        draw->AddRectFilled(ImVec2(min.x, y), ImVec2(min.x + 1, y + 1), black);
+        draw->AddRectFilled(ImVec2(max.x, y), ImVec2(max.x + 1, y + 1), black);
+    }
+}
+
+// What a key press means to the dialog, if anything; held keys repeat only
+// where that moves the focus.
+bool DialogKeyOf(const SDL_KeyboardEvent& key, DialogKey& dialogKey) {
+    const bool repeat = key.repeat != 0;
+    switch (key.keysym.sym) {
+    case SDLK_TAB:
+        dialogKey = (key.keysym.mod & KMOD_SHIFT) != 0 ? DialogKey::ShiftTab : DialogKey::Tab;
+        return true;
+    case SDLK_LEFT:
+    case SDLK_UP:
+        dialogKey = DialogKey::Previous;
+        return true;
+    case SDLK_RIGHT:
+    case SDLK_DOWN:
+        dialogKey = DialogKey::Next;
+        return true;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        dialogKey = DialogKey::Enter;
+        return !repeat;
+    case SDLK_SPACE:
+        dialogKey = DialogKey::Space;
+        return !repeat;
+    case SDLK_ESCAPE:
+        dialogKey = DialogKey::Escape;
+        return !repeat;
+    case SDLK_F4:
+        dialogKey = DialogKey::AltF4;
+        return !repeat && (key.keysym.mod & KMOD_ALT) != 0;
+    default:
+        return false;
+    }
+}
+
 // Draws the template's controls; returns the push button clicked, or 0.
 int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
     int clicked = 0;
@@ -109,10 +171,13 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
             if (ImGui::RadioButton(control.text,
                                    dialog.IsDlgButtonChecked(control.id) == BST_CHECKED))
                 dialog.ClickRadio(control.id);
+            if (control.id == dialog.focus)
+                DrawFocusRectangle(true);
             break;
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
-            bool isDefault = control.kind == ControlKind::DefaultPushButton;
+            // The bold frame marks the button Enter presses.
+            bool isDefault = control.id == dialog.EnterButton();
             ImGui::SetCursorPos(position);
             if (isDefault) {
                 ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 2.0f);
@@ -124,6 +189,8 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
                 ImGui::PopStyleColor();
                 ImGui::PopStyleVar();
             }
+            if (control.id == dialog.focus)
+                DrawFocusRectangle(false);
             break;
         }
         }
@@ -133,13 +200,23 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
 }
 
 // Turns the window's events into the dialog's messages; false once it ended.
+// A click ends the events taken for a frame: it is drawn pressed in one frame
+// and released in the next, so that two quick clicks are two clicks.
 bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
+    if (shown.releaseFrame) {
+        shown.releaseFrame = false;
+        return true;
+    }
     SDL_Event event;
     // Wait a little for input rather than drawing as fast as possible.
     if (SDL_WaitEventTimeout(&event, 50) == 0)
         return true;
     do {
         ImGui_ImplSDL2_ProcessEvent(&event);
+        if (event.type == SDL_MOUSEMOTION)
+            shown.mouse = ImVec2(float(event.motion.x), float(event.motion.y));
+        if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+            shown.mouse = ImVec2(float(event.button.x), float(event.button.y));
         if (event.type == SDL_QUIT) {
             // A termination request from outside closes it like its close button.
             dialog.Send(WM_CLOSE);
@@ -147,16 +224,16 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
                    event.window.windowID == SDL_GetWindowID(shown.window) &&
                    event.window.event == SDL_WINDOWEVENT_CLOSE) {
             dialog.Send(WM_CLOSE);
-        } else if (event.type == SDL_KEYDOWN && event.key.repeat == 0) {
-            SDL_Keycode key = event.key.keysym.sym;
-            if (key == SDLK_RETURN || key == SDLK_KP_ENTER)
-                dialog.ClickButton(IDOK); // the default push button
-            else if (key == SDLK_ESCAPE)
-                dialog.ClickButton(IDCANCEL);
+        } else if (DialogKey key; event.type == SDL_KEYDOWN && DialogKeyOf(event.key, key)) {
+            dialog.PressKey(key);
         }
         dialog.DeliverPosted();
         if (dialog.ended)
             return false;
+        if (event.type == SDL_MOUSEBUTTONUP) {
+            shown.releaseFrame = true;
+            break;
+        }
     } while (SDL_PollEvent(&event) != 0);
     return true;
 }
@@ -164,8 +241,9 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
 void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = shown.mouse;
     ImGui::NewFrame();
-    const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(io.DisplaySize);
     ImGui::Begin("##options", nullptr,

@@ -10,6 +10,7 @@
 // The global keyboard state comes from the X server where there is one.
 #if __has_include(<X11/Xlib.h>) && __has_include(<linux/input-event-codes.h>)
 #define ZEZIVOZE_X11_KEYBOARD 1
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <linux/input-event-codes.h>
@@ -335,13 +336,49 @@ void FillX11KeyTable(uint8_t table[256]) {
 bool HasInputFocus(WindowHandle window) {
     return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
+
+// A press after a release since the last read is a new press, whatever the
+// reads saw; a release alone may be newer than the state read with it.
+unsigned char NextEvents(unsigned char events, unsigned char change) {
+    if (change == InputDevices::kWentDown && (events & InputDevices::kWentUp) != 0)
+        events |= InputDevices::kDownAgain;
+    return events | change;
+}
+
+// Sees SDL's events as they arrive, before the loop drops them: the presses
+// and releases of keys and buttons are kept for the next read, so that a tap
+// shorter than a frame is not lost.
+int NoteInputEvent(void* userdata, SDL_Event* event) {
+    auto* input = static_cast<InputDevices*>(userdata);
+    const unsigned char change = event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN
+                                     ? InputDevices::kWentDown
+                                     : InputDevices::kWentUp;
+    // The platform's key repeat is no press.
+    if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.repeat == 0) {
+        const uint8_t code = ScanCodeFromSdlScancode(event->key.keysym.scancode);
+        if (code != 0)
+            input->keyEvents[code] = NextEvents(input->keyEvents[code], change);
+    }
+    if ((event->type == SDL_MOUSEBUTTONDOWN || event->type == SDL_MOUSEBUTTONUP) &&
+        (event->button.button == SDL_BUTTON_LEFT || event->button.button == SDL_BUTTON_RIGHT)) {
+        const int button = event->button.button == SDL_BUTTON_LEFT ? 0 : 1;
+        input->buttonEvents[button] = NextEvents(input->buttonEvents[button], change);
+    }
+    return 1;
+}
+
+// Down in this read (held, or tapped since the last one), and whether that is
+// a new press: it was up at the last read, or went up and down again since.
+bool WentDown(bool down, bool downBefore, unsigned char events) {
+    return down && (!downBefore || (events & InputDevices::kDownAgain) != 0);
+}
 } // namespace
 
 // Open's connection. On X11 the keyboard is read from the server's key map, so
 // that keys count whichever window has the focus; elsewhere SDL's state serves.
 struct InputSystem {
 #ifdef ZEZIVOZE_X11_KEYBOARD
-    Display* display = nullptr; // null: SDL's keyboard state
+    Display* display = nullptr; // SDL's; null: SDL's keyboard state
     uint8_t scanCodeFromKeycode[256] = {};
 #endif
 };
@@ -372,7 +409,8 @@ void KeyStateFromSdl(const uint8_t* sdlState, int count, unsigned char keyState[
 
 InputDevices::InputDevices()
     : leftButton(0), rightButton(0), mouseDeltaX(0), mouseDeltaY(0), directInput(nullptr),
-      keyboard(nullptr), mouse(nullptr), keyState{}, mouseState{} {}
+      keyboard(nullptr), mouse(nullptr), keyState{}, mouseState{}, keyEvents{}, buttonEvents{},
+      keyPressed{}, buttonPressed{}, lastReadKeys{} {}
 
 InputDevices::~InputDevices() {
     Release();
@@ -381,27 +419,8 @@ InputDevices::~InputDevices() {
 void InputDevices::Open(void* /*instance*/) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         errorLog.Fatal("Unable to open Direct Input\n");
-    auto* system = new InputSystem;
-#ifdef ZEZIVOZE_X11_KEYBOARD
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && std::strcmp(driver, "x11") == 0) {
-        system->display = XOpenDisplay(nullptr);
-        if (system->display == nullptr) {
-            delete system;
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            errorLog.Fatal("Unable to open Direct Input\n");
-            return;
-        }
-        if (UsesLinuxKeycodes(system->display)) {
-            FillX11KeyTable(system->scanCodeFromKeycode);
-        } else {
-            // Unknown key numbering: SDL's own mapping, seen only while focused.
-            XCloseDisplay(system->display);
-            system->display = nullptr;
-        }
-    }
-#endif
-    directInput = system;
+    directInput = new InputSystem;
+    SDL_AddEventWatch(NoteInputEvent, this);
 }
 
 void InputDevices::CreateKeyboard(WindowHandle window) {
@@ -411,6 +430,19 @@ void InputDevices::CreateKeyboard(WindowHandle window) {
     if (window == nullptr || SDL_GetWindowID(window) == 0)
         errorLog.Fatal("Unable to acquire keyboard!\n");
     keyboard = new KeyboardDevice{window};
+#ifdef ZEZIVOZE_X11_KEYBOARD
+    // The key map is asked on SDL's own connection: its answer comes after
+    // every key event sent before it, so the pump that follows a read notes
+    // each press the map shows. An unknown key numbering leaves SDL's own
+    // mapping, seen only while the window has the focus.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11 &&
+        UsesLinuxKeycodes(info.info.x11.display)) {
+        directInput->display = info.info.x11.display;
+        FillX11KeyTable(directInput->scanCodeFromKeycode);
+    }
+#endif
 }
 
 void InputDevices::CreateMouse(WindowHandle window) {
@@ -427,12 +459,27 @@ void InputDevices::CreateMouse(WindowHandle window) {
 }
 
 void InputDevices::ReadKeyboard() {
-    if (keyboard == nullptr)
-        return;
+    if (keyboard != nullptr) {
+        ReadKeyLevels();
+        // A tap between two reads counts as down in this one.
+        for (int code = 0; code < 256; ++code)
+            if ((keyEvents[code] & kWentDown) != 0)
+                keyState[code] = 0x80;
+    }
+    for (int code = 0; code < 256; ++code) {
+        keyPressed[code] =
+            WentDown(keyState[code] & 0x80, lastReadKeys[code] & 0x80, keyEvents[code]);
+        lastReadKeys[code] = keyState[code];
+    }
+    std::memset(keyEvents, 0, sizeof keyEvents);
+}
+
+void InputDevices::ReadKeyLevels() {
 #ifdef ZEZIVOZE_X11_KEYBOARD
     if (directInput->display != nullptr) {
         char keys[32];
         XQueryKeymap(directInput->display, keys);
+        SDL_PumpEvents(); // the events up to the map's answer reach NoteInputEvent
         std::memset(keyState, 0, sizeof keyState);
         for (int keycode = 0; keycode < 256; ++keycode) {
             uint8_t code = directInput->scanCodeFromKeycode[keycode];
@@ -442,7 +489,7 @@ void InputDevices::ReadKeyboard() {
         return;
     }
 #endif
-    SDL_PumpEvents();
+    SDL_PumpEvents(); // SDL's state and the events noted agree
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     KeyStateFromSdl(state, count, keyState);
@@ -460,24 +507,38 @@ void InputDevices::ReadMouse() {
         if (inFront && !mouse->lost) {
             state.x = x;
             state.y = y;
-            state.buttons[0] = (buttons & SDL_BUTTON_LMASK) != 0 ? 0x80 : 0;
-            state.buttons[1] = (buttons & SDL_BUTTON_RMASK) != 0 ? 0x80 : 0;
+            const bool left = (buttons & SDL_BUTTON_LMASK) != 0 || (buttonEvents[0] & kWentDown);
+            const bool right = (buttons & SDL_BUTTON_RMASK) != 0 || (buttonEvents[1] & kWentDown);
+            state.buttons[0] = left ? 0x80 : 0;
+            state.buttons[1] = right ? 0x80 : 0;
             state.buttons[2] = (buttons & SDL_BUTTON_MMASK) != 0 ? 0x80 : 0;
             state.buttons[3] = (buttons & SDL_BUTTON_X1MASK) != 0 ? 0x80 : 0;
         }
         mouse->lost = !inFront;
     }
+    const unsigned char before[2] = {leftButton, rightButton};
     mouseState = state;
     mouseDeltaX = mouseState.x;
     mouseDeltaY = mouseState.y;
     leftButton = (mouseState.buttons[0] & 0x80) != 0 ? 1 : 0;
     rightButton = (mouseState.buttons[1] & 0x80) != 0 ? 1 : 0;
+    buttonPressed[0] = WentDown(leftButton, before[0], buttonEvents[0]);
+    buttonPressed[1] = WentDown(rightButton, before[1], buttonEvents[1]);
+    buttonEvents[0] = buttonEvents[1] = 0;
 }
 
 unsigned char InputDevices::KeyDown(int scanCode) const {
     if (scanCode < 0 || scanCode > 255)
         return 0;
     return (keyState[scanCode] & 0x80) != 0 ? 1 : 0;
+}
+
+unsigned char InputDevices::KeyPressed(int scanCode) const {
+    return scanCode >= 0 && scanCode <= 255 ? keyPressed[scanCode] : 0;
+}
+
+unsigned char InputDevices::ButtonPressed(int button) const {
+    return button == 0 || button == 1 ? buttonPressed[button] : 0;
 }
 
 void InputDevices::Release() {
@@ -491,10 +552,7 @@ void InputDevices::Release() {
         mouse = nullptr;
     }
     if (directInput != nullptr) {
-#ifdef ZEZIVOZE_X11_KEYBOARD
-        if (directInput->display != nullptr)
-            XCloseDisplay(directInput->display);
-#endif
+        SDL_DelEventWatch(NoteInputEvent, this);
         delete directInput;
         directInput = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -160,7 +160,9 @@ struct MouseDevice;
 
 // A polled snapshot of keyboard and mouse, taken once per frame: the state of
 // all 256 keys by scan code, the mouse motion since the previous read and the
-// first two buttons. No events, no key repeat, no edge detection.
+// first two buttons. A key or button pressed and released between two reads
+// counts as down in the next read, once; KeyPressed and ButtonPressed tell
+// which went down since the read before, for actions that act once a press.
 class InputDevices {
   public:
     InputDevices();
@@ -174,7 +176,12 @@ class InputDevices {
     void ReadKeyboard();
     void ReadMouse();
     unsigned char KeyDown(int scanCode) const;
+    unsigned char KeyPressed(int scanCode) const;
+    unsigned char ButtonPressed(int button) const; // 0 left, 1 right
     void Release();
+
+    // Bits of keyEvents and buttonEvents: pressed, released, pressed after a release.
+    static constexpr unsigned char kWentDown = 1, kWentUp = 2, kDownAgain = 4;
 
     unsigned char leftButton;
     unsigned char rightButton;
@@ -185,6 +192,16 @@ class InputDevices {
     MouseDevice* mouse;
     unsigned char keyState[256]; // bit 7 set while the key is down
     MouseState mouseState;
+    // Presses and releases that SDL reported since the last read.
+    unsigned char keyEvents[256];
+    unsigned char buttonEvents[2];
+    // What the last read found: went down since the read before it.
+    unsigned char keyPressed[256];
+    unsigned char buttonPressed[2];
+    unsigned char lastReadKeys[256]; // keyState as the last read left it
+
+  private:
+    void ReadKeyLevels(); // keyState as the platform has it now
 };
 
 // Created by WinMain, deleted by the window procedure when the window closes.

@@ -18,12 +18,15 @@ enum WindowMessage : uint32_t {
     WM_QUIT = 0x0012,
 };
 
-// Queues a message for the loop (the platform's "post", not "send").
+// Queues a message for the loop (the platform's "post", not "send"). It is
+// never lost: when SDL's queue is full, what the loop would drop anyway makes
+// room, and failing that the message waits here and comes out first.
 void PostWindowMessage(WindowHandle window, uint32_t message);
 
-// Takes at most one pending event without waiting and translates it. Returns
-// false when the queue was empty; otherwise message is one of WindowMessage,
-// or 0 for an event the program leaves to the default handling.
+// Takes at most one message without waiting and translates it. Returns false
+// when none is pending. Events the program has no use for (input, which is
+// read through InputDevices, and the window events it does not handle) are
+// dropped on the way in the same call, so they never cost a pass of the loop.
 struct TakenMessage {
     WindowHandle window;
     uint32_t message;

@@ -132,9 +132,10 @@ TEST_F(GameScene, SecondTankAcceleratesInTheFirstFrameAndEveryOtherOne) {
 TEST_F(GameScene, HFlipsTheDetailWithoutTakingTextureSlotsAndQPutsTheTankBack) {
     Frame();
     const int32_t slots = textureManager.count;
-    // Held, H flips the terrain's detail in every frame.
+    // H switches the terrain's detail once a press, however long it is held.
     for (int fine : {0, 1, 0}) {
-        Hold(DIK_H, 1);
+        Hold(DIK_H, 3);
+        Frame();
         EXPECT_EQ(appState.fineTerrain, fine);
     }
     EXPECT_EQ(textureManager.count, slots);

@@ -53,19 +53,54 @@ TEST(OptionsDialog, OpensWithTheDefaultsEveryTimeAndOnlyOkStoresTheChoice) {
     }
 }
 
-TEST(OptionsDialog, ClosingFromTheTitleBarEndsItWithoutReadingTheButtons) {
-    // In a child process: a Cancel run by mistake would end it with code 0.
-    EXPECT_EXIT(
-        {
-            ResetSettings();
-            OptionsDialog dialog(OptionsDialogProc);
-            dialog.Send(WM_INITDIALOG);
-            // The close posts a destroy, and the standard handling a Cancel behind
-            // it; the destroy ends the dialog first, so the Cancel never runs.
-            bool leftToDefault = dialog.Send(WM_CLOSE) == 0 && !dialog.ended;
-            dialog.DeliverPosted();
-            bool startValues = (Settings() == std::vector<int>{0, 0, 0});
-            std::exit(leftToDefault && dialog.ended && dialog.result == 1 && startValues ? 7 : 8);
-        },
-        testing::ExitedWithCode(7), "");
+// The dialog's keys: the focus starts on OK and moves over OK, Cancel and the
+// three pairs (into a pair on its checked button); arrows pick within a pair.
+TEST(OptionsDialog, AnswersTheStandardDialogKeys) {
+    using enum DialogKey;
+    const struct {
+        std::vector<DialogKey> keys;
+        int focus;
+        std::vector<int> settings; // stored by OK; the start values while open
+    } cases[] = {
+        {{}, IDOK, {0, 0, 0}},
+        {{Tab, Tab}, IDC_BITS_32, {0, 0, 0}},
+        {{Tab, Tab, Tab, Tab, Tab}, IDOK, {0, 0, 0}},
+        {{ShiftTab, ShiftTab}, IDC_FULLSCREEN_YES, {0, 0, 0}},
+        {{ShiftTab, ShiftTab, Next, Next, Previous}, IDC_FULLSCREEN_NO, {0, 0, 0}},
+        {{ShiftTab, Next, Tab, Previous}, IDOK, {0, 0, 0}}, // no arrows on push buttons
+        {{Space}, IDOK, {32, 1, 1}},
+        {{ShiftTab, Previous, Enter}, IDOK, {32, 1, 0}}, // Enter on a pair is OK
+        {{Tab, Tab, Next, Space, Tab, Tab, Tab, Space}, IDOK, {16, 1, 1}},
+    };
+    for (const auto& test : cases) {
+        ResetSettings();
+        OptionsDialog dialog(OptionsDialogProc);
+        dialog.Send(WM_INITDIALOG);
+        for (DialogKey key : test.keys)
+            dialog.PressKey(key);
+        EXPECT_EQ(dialog.focus, test.focus) << test.keys.size() << " keys";
+        EXPECT_EQ(dialog.ended, test.settings[0] != 0);
+        EXPECT_EQ(Settings(), test.settings);
+    }
+    // In child processes: Cancel ends the program with code 0. Alt+F4 is the
+    // title-bar close, which posts a destroy, and the standard handling a
+    // Cancel behind it; the destroy ends the dialog first, without reading the
+    // buttons, so the Cancel never runs.
+    const std::vector<DialogKey> endings[] = {{Escape}, {Tab, Enter}, {Tab, Space}, {AltF4}};
+    for (const auto& keys : endings)
+        EXPECT_EXIT(
+            {
+                ResetSettings();
+                OptionsDialog dialog(OptionsDialogProc);
+                dialog.Send(WM_INITDIALOG);
+                for (DialogKey key : keys)
+                    dialog.PressKey(key);
+                const bool leftToDefault = !dialog.ended;
+                dialog.DeliverPosted();
+                std::exit(leftToDefault && dialog.ended && dialog.result == 1 &&
+                                  Settings() == std::vector<int>{0, 0, 0}
+                              ? 7
+                              : 8);
+            },
+            testing::ExitedWithCode(keys[0] == AltF4 ? 7 : 0), "");
 }

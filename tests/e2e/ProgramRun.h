@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 // After gtest: the X headers define short macros (None, Status).
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -19,19 +23,106 @@ inline void Pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+// Asks until the answer is yes or the seconds are up; whether it was yes.
+inline bool PollFor(double seconds, const std::function<bool()>& yes) {
+    for (int i = 0; i < seconds * 20; ++i, Pause(0.05))
+        if (yes())
+            return true;
+    return yes();
+}
+
+// With ZEZIVOZE_WINDOW_MANAGER=openbox the runs happen on an X server of their
+// own that openbox manages; else on the display the tests were given, which
+// has no window manager.
+class WindowManagerEnvironment : public testing::Environment {
+  public:
+    static bool Active() {
+        const char* name = std::getenv("ZEZIVOZE_WINDOW_MANAGER");
+        return name != nullptr && *name != 0;
+    }
+
+    void SetUp() override {
+        if (!Active())
+            return;
+        // The first free display number after the given one.
+        const char* given = std::getenv("DISPLAY");
+        int number = given != nullptr && given[0] == ':' ? std::atoi(given + 1) + 1 : 101;
+        while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock") ||
+               std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+            ++number;
+        const std::string name = ":" + std::to_string(number);
+        server = Spawn({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        setenv("DISPLAY", name.c_str(), 1);
+        Display* display = nullptr;
+        PollFor(10, [&] { return (display = XOpenDisplay(nullptr)) != nullptr; });
+        ASSERT_NE(display, nullptr) << "Xvfb did not start on " << name;
+        manager = Spawn({"openbox", "--sm-disable"});
+        const bool managed = PollFor(10, [&] {
+            return !Property(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", 1)
+                        .empty();
+        });
+        XCloseDisplay(display);
+        ASSERT_TRUE(managed) << "openbox did not start (scripts/setup installs it)";
+    }
+
+    void TearDown() override {
+        for (pid_t pid : {manager, server})
+            if (pid > 0) {
+                kill(pid, SIGTERM);
+                waitpid(pid, nullptr, 0);
+            }
+    }
+
+    // Up to count 32-bit values of a window's property (empty when it has none).
+    static std::vector<long> Property(Display* display, Window window, const char* name,
+                                      long count) {
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, count, False,
+                           AnyPropertyType, &type, &format, &items, &after, &data);
+        std::vector<long> values;
+        if (data != nullptr && format == 32)
+            values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + items);
+        if (data != nullptr)
+            XFree(data);
+        return values;
+    }
+
+  private:
+    static pid_t Spawn(std::vector<std::string> arguments) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            std::vector<char*> argv;
+            for (std::string& argument : arguments)
+                argv.push_back(argument.data());
+            argv.push_back(nullptr);
+            if (freopen("/dev/null", "w", stdout) && freopen("/dev/null", "w", stderr))
+                execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        return pid;
+    }
+
+    pid_t server = -1, manager = -1;
+};
+
 // One run of the real program under the current X display, driven as a person
 // would: it starts in a fresh copy of the default data, its windows are found
-// by title, keys and clicks go through xdotool (the pointer is moved over a
-// window and the window focused first: Xvfb has no window manager to do it),
-// and a close is the WM_DELETE_WINDOW request a window manager's close button
-// sends. Afterwards: the exit code, "error.out". Pictures are of the screen. The
-// runs take turns on the display, so every window on it is the run's.
+// by title, keys and clicks go through xdotool (with a window manager the
+// window is activated first; without one the pointer is moved over it and it
+// is given the focus), and a title-bar close is a click on the close button of
+// the window manager's frame, or without one the WM_DELETE_WINDOW request such
+// a button sends. Afterwards: the exit code, "error.out". Pictures are of the
+// screen. The runs take turns on the display, so every window on it is the run's.
 class ProgramRun {
   public:
     static constexpr const char* kDialogTitle = "Zezivoze Options";
     static constexpr const char* kMainTitle = "Zezivoze";
 
-    ProgramRun() : workDir(root.path() / "run") {
+    explicit ProgramRun(std::string program_ = ZEZIVOZE_PROGRAM)
+        : program(std::move(program_)), workDir(root.path() / "run") {
         std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", workDir,
                               std::filesystem::copy_options::recursive);
         // Windows come and go while we look at them: a request on one just gone is no failure.
@@ -48,6 +139,8 @@ class ProgramRun {
             kill(-pid, SIGKILL);
             waitpid(pid, &status, 0);
         }
+        if (other != 0)
+            XDestroyWindow(display, other);
         XCloseDisplay(display);
     }
 
@@ -56,15 +149,15 @@ class ProgramRun {
 
     // Starts the program and waits for its options dialog (0 if it never comes).
     unsigned long StartToDialog() {
-        Launch(ZEZIVOZE_PROGRAM, {}, workDir);
+        Launch(program, {}, workDir);
         return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
     }
 
     // Starts a program (this one, or an installed copy) with these arguments in
     // the folder `from`; its output goes to the test's.
-    void Launch(const std::string& program, const std::vector<std::string>& arguments,
+    void Launch(const std::string& executable, const std::vector<std::string>& arguments,
                 const std::filesystem::path& from) {
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        std::vector<char*> argv{const_cast<char*>(executable.c_str())};
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
@@ -72,7 +165,7 @@ class ProgramRun {
         if (pid == 0) {
             setpgid(0, 0);
             if (chdir(from.c_str()) == 0)
-                execv(program.c_str(), argv.data());
+                execv(executable.c_str(), argv.data());
             _exit(127);
         }
     }
@@ -89,17 +182,19 @@ class ProgramRun {
         return answered ? WaitForWindow(kMainTitle) : 0;
     }
 
-    // A viewable window with exactly this title, or 0. With no window manager
-    // the program's windows and message boxes are the root's own children.
-    unsigned long FindWindow(const std::string& title) {
+    // A viewable window with exactly this title, or 0. A window manager puts
+    // the program's windows into frames of its own: the search goes down the tree.
+    unsigned long FindWindow(const std::string& title, Window under = 0) {
         Window root = 0, parent = 0, *children = nullptr, found = 0;
         unsigned int count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+        XQueryTree(display, under != 0 ? under : DefaultRootWindow(display), &root, &parent,
+                   &children, &count);
         for (unsigned int i = 0; i < count && found == 0; ++i) {
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-                attributes.map_state == IsViewable && TitleOf(children[i]) == title)
-                found = children[i];
+                attributes.map_state == IsViewable)
+                found =
+                    TitleOf(children[i]) == title ? children[i] : FindWindow(title, children[i]);
         }
         if (children != nullptr)
             XFree(children);
@@ -114,12 +209,27 @@ class ProgramRun {
         return 0;
     }
 
-    // The window's position on the screen (no window manager puts it in a
-    // frame) and its size: x, y, width, height.
+    // The window's drawing area on the screen: x, y, width, height.
     std::array<int, 4> Geometry(unsigned long window) {
         XWindowAttributes a{};
         XGetWindowAttributes(display, window, &a);
-        return {a.x, a.y, a.width, a.height};
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        return {x, y, a.width, a.height};
+    }
+
+    // The widths of the window manager's frame around the window: left,
+    // right, top (the title bar) and bottom; 0 without a frame.
+    std::array<long, 4> FrameExtents(unsigned long window) {
+        std::vector<long> values =
+            WindowManagerEnvironment::Property(display, window, "_NET_FRAME_EXTENTS", 4);
+        values.resize(4);
+        return {values[0], values[1], values[2], values[3]};
+    }
+
+    std::array<int, 2> ScreenSize() {
+        return {DisplayWidth(display, 0), DisplayHeight(display, 0)};
     }
 
     // Any xdotool command line. A pointer held by a grab could keep a
@@ -128,12 +238,29 @@ class ProgramRun {
         return std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
     }
 
-    // Pointer over the window, then the focus to it. No --sync on the move:
-    // once the game holds the mouse it puts the pointer back, and a synchronous
-    // move would wait for a position it never keeps; the server handles the
-    // requests in order, so the focus still follows it.
+    // Thousands of xdotool commands in one process, through a script file.
+    bool XdoScript(const std::string& commands) {
+        const std::string script = (root.path() / "commands.xdo").string();
+        std::ofstream(script) << commands;
+        return Xdo(script);
+    }
+
+    // With a window manager: activation, as a click on the window or its task
+    // button gives. Without one: the pointer over the window, then the focus
+    // to it. No --sync on the move: once the game holds the mouse it puts the
+    // pointer back, and a synchronous move would wait for a position it never
+    // keeps; the server handles the requests in order, so the focus still follows.
+    // A window that has the focus is left alone: giving it again would make
+    // the game see it lost and found, and drop the mouse meanwhile.
     bool Focus(unsigned long window) {
+        Window focused = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focused, &revert);
+        if (window != 0 && focused == window)
+            return true;
         const std::string id = std::to_string(window);
+        if (WindowManagerEnvironment::Active())
+            return window != 0 && Xdo("windowactivate --sync " + id);
         return window != 0 && Xdo("mousemove --window " + id + " 20 20 windowfocus --sync " + id);
     }
 
@@ -148,7 +275,19 @@ class ProgramRun {
                                     std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
 
-    // What a window manager's close button does: WM_DELETE_WINDOW.
+    // The close button of the window's title bar, at the right end of
+    // openbox's. While the game holds the mouse the pointer cannot reach it:
+    // focus another window first.
+    bool CloseFromTitleBar(unsigned long window) {
+        if (!WindowManagerEnvironment::Active())
+            return RequestClose(window);
+        auto [x, y, width, height] = Geometry(window);
+        auto [left, right, top, bottom] = FrameExtents(window);
+        return top > 0 && Xdo("mousemove " + std::to_string(x + width + right - 12) + " " +
+                              std::to_string(y - top / 2) + " click 1");
+    }
+
+    // What a window manager's close button sends: WM_DELETE_WINDOW.
     bool RequestClose(unsigned long window) {
         Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
         long close = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
@@ -158,6 +297,32 @@ class ProgramRun {
         Status sent = XSendEvent(display, window, False, NoEventMask, &event);
         XSync(display, False);
         return sent != 0;
+    }
+
+    // A plain window of the test's own beside the program's (made once).
+    unsigned long OtherWindow() {
+        if (other == 0) {
+            other = XCreateSimpleWindow(display, DefaultRootWindow(display), 700, 500, 200, 150, 0,
+                                        0, 0xFFFFFF);
+            XStoreName(display, other, "other window");
+            XMapWindow(display, other);
+            XSync(display, False);
+            PollFor(10, [&] {
+                XWindowAttributes a{};
+                return XGetWindowAttributes(display, other, &a) != 0 && a.map_state == IsViewable;
+            });
+        }
+        return other;
+    }
+
+    // Whether a program holds the pointer (the game does while it is in front).
+    bool PointerTaken() {
+        int grab = XGrabPointer(display, DefaultRootWindow(display), False, ButtonPressMask,
+                                GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+        if (grab == GrabSuccess)
+            XUngrabPointer(display, CurrentTime);
+        XSync(display, False);
+        return grab == AlreadyGrabbed;
     }
 
     bool Running() {
@@ -184,12 +349,14 @@ class ProgramRun {
     // "error.out" as the program left it.
     std::string Log() const { return ReadFileText((workDir / "error.out").string()); }
 
-    // The screen's top-left 640 x 480 (where the game's window sits) as RGB,
-    // top row first; empty when it could not be taken.
-    std::vector<uint8_t> Picture() {
+    // The top-left 640 x 480 of the window's drawing area as the screen shows
+    // it, RGB, top row first; empty when it could not be taken.
+    std::vector<uint8_t> Picture(unsigned long window) {
+        auto [x, y, width, height] = Geometry(window);
         const std::string grab = (root.path() / "grab.rgb").string();
-        const std::string command =
-            "import -window root -crop 640x480+0+0 -depth 8 rgb:" + grab + " >/dev/null 2>&1";
+        const std::string command = "import -window root -crop 640x480+" + std::to_string(x) + "+" +
+                                    std::to_string(y) + " -depth 8 rgb:" + grab +
+                                    " >/dev/null 2>&1";
         return std::system(command.c_str()) == 0 ? ReadFileBytes(grab) : std::vector<uint8_t>();
     }
 
@@ -209,9 +376,11 @@ class ProgramRun {
         return title;
     }
 
+    std::string program;
     TempDir root; // removed with the run
     std::filesystem::path workDir;
     Display* display = nullptr; // the test's own X connection
+    Window other = 0;
     pid_t pid = -1;
     int status = 0;
     bool exited = false;

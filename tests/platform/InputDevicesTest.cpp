@@ -95,19 +95,26 @@ TEST_F(InputDevicesTest, KeysAreSeenByPositionWhileHeldWhicheverWindowHasTheFocu
     for (uint8_t code : codes) {
         ASSERT_TRUE(keysyms >> keysym);
         ASSERT_TRUE(Xdo("keydown " + keysym));
-        // Held: seen in every read, and no other key with it (but the left one
-        // that xdotool holds with a right modifier).
+        // Held: seen in every read, pressed in the first, and no other key with
+        // it (but the left one that xdotool holds with a right modifier).
         const int alone = keysym.ends_with("_R") ? 2 : 1;
-        EXPECT_TRUE(KeysDown() == alone && input.KeyDown(code) && KeysDown() == alone) << keysym;
+        EXPECT_TRUE(KeysDown() == alone && input.KeyDown(code) && input.KeyPressed(code) &&
+                    KeysDown() == alone && !input.KeyPressed(code))
+            << keysym;
         ASSERT_TRUE(Xdo("keyup " + keysym));
         EXPECT_EQ(KeysDown(), 0) << keysym;
     }
     EXPECT_FALSE(keysyms >> keysym);
 
-    // Pressed and released between two reads: neither read sees it.
+    // Pressed and released between two reads: the next read that the events
+    // reach sees it down and pressed, once.
     ASSERT_TRUE(Xdo("keydown Up keyup Up"));
+    int seen = 0;
+    for (int i = 0; i < 500 && seen == 0; ++i, SDL_Delay(10))
+        seen = KeysDown();
+    EXPECT_TRUE(seen == 1 && input.KeyDown(DIK_UP) && input.KeyPressed(DIK_UP));
     EXPECT_EQ(KeysDown(), 0);
-    EXPECT_EQ(input.KeyDown(-1) + input.KeyDown(256), 0);
+    EXPECT_EQ(input.KeyDown(-1) + input.KeyDown(256) + input.KeyPressed(256), 0);
 }
 
 TEST(InputDevicesTable, EverySdlScancodeMapsToTheKeyOfThatPosition) {
@@ -142,6 +149,15 @@ TEST_F(InputDevicesTest, MouseReportsMotionSinceTheLastReadAndTwoButtonsOnlyWhil
     EXPECT_EQ(ReadMouse(), (Mouse{0, 0, 1, 1}));
     ASSERT_TRUE(Xdo("mouseup 1 mouseup 3"));
     EXPECT_EQ(ReadMouse(), (Mouse{0, 0, 0, 0}));
+    // A click between two reads: down and pressed in the next read, once.
+    ASSERT_TRUE(Xdo("click 3"));
+    Mouse clicked{};
+    for (int i = 0; i < 500 && clicked[3] == 0; ++i)
+        clicked = ReadMouse(10);
+    EXPECT_EQ(clicked, (Mouse{0, 0, 0, 1}));
+    EXPECT_TRUE(input.ButtonPressed(1) && !input.ButtonPressed(0));
+    EXPECT_EQ(ReadMouse(0), (Mouse{0, 0, 0, 0}));
+    EXPECT_FALSE(input.ButtonPressed(1));
 
     // Lost to another window: nothing, however it moves and clicks there.
     Focus(other);

@@ -1,0 +1,83 @@
+#include "app/Globals.h"
+#include "app/WinMain.h"
+#include "app/WindowProc.h"
+#include "platform/ErrorLog.h"
+#include "platform/GLWindow.h"
+#include "platform/InputDevices.h"
+#include "support/TestSupport.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+// The real loop, window procedure and devices, with a frame that floods SDL's
+// queue as a fast mouse or a burst of window events would and then posts a
+// close, as Escape does.
+namespace {
+struct Flood {
+    const char* what;
+    bool input;     // else size changes, each a message the loop hands on
+    bool toTheBrim; // until SDL takes no more, else 10,000
+};
+Flood flood;
+int frames = 0;
+bool frameAfterClose = false;
+
+void Fill() {
+    const Uint32 inputTypes[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,       SDL_KEYUP,
+                                 SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
+                                 SDL_TEXTINPUT};
+    SDL_Event event{};
+    for (int i = 0; flood.toTheBrim || i < 10000; ++i) {
+        if (flood.input)
+            event.type = inputTypes[i % 7];
+        else
+            event.window = {SDL_WINDOWEVENT,
+                            0,
+                            SDL_GetWindowID(glWindow.window),
+                            SDL_WINDOWEVENT_SIZE_CHANGED,
+                            0,
+                            0,
+                            0,
+                            640,
+                            480};
+        if (SDL_PeepEvents(&event, 1, SDL_ADDEVENT, 0, 0) != 1)
+            break;
+    }
+}
+
+void FloodThenClose() {
+    frameAfterClose = frameAfterClose || errorLog.file == nullptr; // the close closes the log
+    if (++frames == 1) {
+        Fill();
+        PostWindowMessage(glWindow.window, WM_CLOSE);
+    } else if (frames == 50) { // ends a loop that never takes the close
+        WindowProc(glWindow.window, WM_CLOSE, 0, 0);
+    }
+}
+} // namespace
+
+TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue) {
+    const Flood floods[] = {{"10,000 input events", true, false},
+                            {"a queue full of input", true, true},
+                            {"a queue full of messages", false, true}};
+    for (const Flood& tried : floods) {
+        flood = tried;
+        frames = 0;
+        frameAfterClose = false;
+        LogCapture log;
+        glWindow.SetWindowProc(WindowProc);
+        glWindow.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
+        glWindow.frameCallback = FloodThenClose;
+        inputDevices = new InputDevices;
+        inputDevices->Open(nullptr);
+        inputDevices->CreateKeyboard(glWindow.window);
+        inputDevices->CreateMouse(glWindow.window);
+        RunMessageLoop();
+        EXPECT_LE(frames, 2) << tried.what;
+        EXPECT_FALSE(frameAfterClose) << tried.what;
+        EXPECT_TRUE(inputDevices == nullptr && log.Finish().ends_with("Log file closed\n"));
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        SDL_DestroyWindow(glWindow.window);
+        glWindow.window = nullptr;
+    }
+}
