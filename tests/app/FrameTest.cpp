@@ -6,6 +6,7 @@
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
+#include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
 #include "state/AppState.h"
 #include "support/GameStart.h"
@@ -15,10 +16,12 @@
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 // The program started as WinMain starts it, minus the dialog: windowed, in a
@@ -182,7 +185,7 @@ TEST_F(GameScene, SoundsArePlacedAsTheViewShowsThemAndFollowTheFrameWithoutAlloc
     effectActive = 1;
     shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
     gameSounds.ShotSpawned();
-    for (int i = 0; i < 100 && !shot.exploded; ++i)
+    for (int i = 0; i < 3000 && !shot.exploded; ++i)
         Frame();
     ASSERT_TRUE(shot.exploded);
     // The sound's own part of a frame: a whole frame may still grow the
@@ -232,4 +235,177 @@ TEST_F(PlainScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
         EXPECT_NEAR(sky[2], tinted ? 64 : 0, tinted) << height;
     }
     EXPECT_GT(-appState.cameraPosition.y, 512.0f); // the last one was tinted
+}
+
+// SDL's virtual joystick, described with SDL's controller buttons and axes in
+// their order so that SDL maps it as a game controller, plugged in while the
+// game runs.
+class ControllerScene : public GameScene {
+  protected:
+    void SetUp() override {
+        GameScene::SetUp();
+        ASSERT_TRUE(gameControllers.Open());
+        effectActive = turretView = 0; // the frame's switches outlive other tests' games
+    }
+    void TearDown() override {
+        Unplug();
+        gameControllers.Close();
+        GameScene::TearDown();
+    }
+    void Plug() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1;
+        desc.axis_mask = (1u << desc.naxes) - 1;
+        desc.button_mask = (1u << desc.nbuttons) - 1;
+        desc.name = "Virtual pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        ASSERT_NE(pad = SDL_JoystickOpen(index), nullptr) << SDL_GetError();
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -1); // triggers rest at the axis's minimum
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1);
+        Frame();
+        ASSERT_EQ(gameControllers.Count(), 1);
+    }
+    void Unplug() {
+        for (int index = 0; pad != nullptr && index < SDL_NumJoysticks(); ++index)
+            if (SDL_JoystickGetDeviceInstanceID(index) == SDL_JoystickInstanceID(pad))
+                SDL_JoystickDetachVirtual(index);
+        SDL_JoystickClose(pad);
+        pad = nullptr;
+    }
+    void Axis(int axis, float position) {
+        SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(position * 32767));
+    }
+    void Button(int button, bool down) { SDL_JoystickSetVirtualButton(pad, button, down); }
+    // Held for the frames, then let go and one more frame run.
+    void Press(int button, int frames) {
+        Button(button, true);
+        for (int i = 0; i < frames; ++i)
+            Frame();
+        Button(button, false);
+        Frame();
+    }
+
+    SDL_Joystick* pad = nullptr;
+};
+
+TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
+    Plug();
+    // The thrust along the hull after one frame of a steady step.
+    auto thrustAhead = [&](const std::function<void(bool)>& hold) {
+        firstTank.thrust = Vector4(0, 0, 0);
+        appState.elapsedMs = 50;
+        hold(true);
+        Frame();
+        hold(false);
+        Vector4 ahead = firstTank.boxCorners[0] - firstTank.boxCorners[1];
+        return Dot(firstTank.thrust, ahead) / Length(ahead);
+    };
+    const float up = thrustAhead([](bool on) { inputDevices->keyState[DIK_UP] = on ? 0x80 : 0; });
+    ASSERT_GT(up, 0.0f);
+    auto stick = [&](float y) {
+        return [&, y](bool on) { Axis(SDL_CONTROLLER_AXIS_LEFTY, on * y); };
+    };
+    const std::tuple<const char*, std::function<void(bool)>, float> drives[] = {
+        {"stick forward", stick(-1), up},
+        {"stick back", stick(0.8f), -up},
+        {"stick in the dead zone", stick(-0.2f), 0},
+        {"d-pad up", [&](bool on) { Button(SDL_CONTROLLER_BUTTON_DPAD_UP, on); }, up},
+    };
+    for (const auto& [what, hold, expected] : drives)
+        EXPECT_NEAR(thrustAhead(hold), expected, 0.2f * up) << what;
+    const float heading = firstTank.body.rotation.z;
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
+    Frame();
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+    Frame();
+    EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f); // left, as the left arrow
+
+    // The right stick as the mouse: right turns the turret the way motion to the
+    // right does, forward lowers the angle as motion away does; at a rate.
+    auto aim = [&](float x, float y, int32_t ms) {
+        const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
+        Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
+        Axis(SDL_CONTROLLER_AXIS_RIGHTY, y);
+        appState.elapsedMs = ms;
+        Frame();
+        return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
+    };
+    const auto [turn, raise] = aim(1, -1, 20);
+    EXPECT_LT(turn, 0.0f);
+    EXPECT_LT(raise, 0.0f);
+    EXPECT_NEAR(aim(1, -1, 40).first, 2 * turn, 1e-3); // twice the time, twice the turn
+    EXPECT_LT(aim(-0.6f, 0.6f, 20).first, -turn);      // part way, slower
+    EXPECT_EQ(aim(0.2f, 0.2f, 20), std::pair(0.0f, 0.0f));
+    aim(0, 0, 20);
+
+    // The trigger or A fires every frame, as the left button; the trigger at rest does not.
+    for (int button : {int(SDL_CONTROLLER_BUTTON_MAX), int(SDL_CONTROLLER_BUTTON_A)}) {
+        Frame();
+        EXPECT_EQ(effectActive, 0) << button;
+        for (int frame = 0; frame < 2; ++frame) {
+            shot.origin = Vector4(0, -5000, 0);
+            if (button == SDL_CONTROLLER_BUTTON_MAX)
+                Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1);
+            else
+                Button(button, true);
+            appState.elapsedMs = 20; // the shot's first step, short and steady
+            Frame();
+            EXPECT_LT(Length(shot.origin - firstTank.muzzlePoint), 200.0f) << button;
+        }
+        EXPECT_EQ(effectActive, 1) << button;
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1);
+        Button(button, false);
+        effectActive = 0;
+    }
+}
+
+TEST_F(ControllerScene, ButtonsSwitchOnceAPressBackClosesControllersComeAndGo) {
+    Plug();
+    // B, or the right shoulder, switches the camera once a press: held, or
+    // tapped between two frames.
+    Press(SDL_CONTROLLER_BUTTON_B, 2);
+    EXPECT_EQ(turretView, 1);
+    Button(SDL_CONTROLLER_BUTTON_B, true);
+    SDL_JoystickUpdate();
+    Button(SDL_CONTROLLER_BUTTON_B, false);
+    SDL_JoystickUpdate();
+    Frame();
+    EXPECT_EQ(turretView, 0);
+    Press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 2);
+    EXPECT_EQ(turretView, 1);
+    // Y switches the detail once a press, X puts the tank back.
+    const unsigned char fine = appState.fineTerrain;
+    Press(SDL_CONTROLLER_BUTTON_Y, 2);
+    EXPECT_NE(appState.fineTerrain, fine);
+    firstTank.body.position.z = 40;
+    Press(SDL_CONTROLLER_BUTTON_X, 1);
+    EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
+
+    // Back posts the close that the loop takes after the frame.
+    auto closePosted = [] {
+        bool close = false;
+        for (TakenMessage taken; PeekWindowMessage(taken);)
+            close = close || taken.message == WM_CLOSE;
+        return close;
+    };
+    EXPECT_FALSE(closePosted());
+    Press(SDL_CONTROLLER_BUTTON_BACK, 1);
+    EXPECT_TRUE(closePosted());
+
+    // Pulled out with the stick held, it is let go; plugged in again, it steers.
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
+    Unplug();
+    Frame();
+    EXPECT_EQ(gameControllers.Count(), 0);
+    const float heading = firstTank.body.rotation.z;
+    Frame();
+    EXPECT_NEAR(firstTank.body.rotation.z, heading, 0.5f);
+    Plug();
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
+    Frame();
+    EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f);
 }

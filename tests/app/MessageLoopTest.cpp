@@ -1,4 +1,3 @@
-#include "app/Globals.h"
 #include "app/WinMain.h"
 #include "app/WindowProc.h"
 #include "platform/ErrorLog.h"

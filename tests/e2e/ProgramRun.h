@@ -350,9 +350,10 @@ class ProgramRun {
     std::string Log() const { return ReadFileText((workDir / "error.out").string()); }
 
     // The top-left 640 x 480 of the window's drawing area as the screen shows
-    // it, RGB, top row first; empty when it could not be taken.
-    std::vector<uint8_t> Picture(unsigned long window) {
-        auto [x, y, width, height] = Geometry(window);
+    // it (window 0: the screen's top-left), RGB, top row first; empty when it
+    // could not be taken.
+    std::vector<uint8_t> Picture(unsigned long window = 0) {
+        auto [x, y, width, height] = window != 0 ? Geometry(window) : std::array<int, 4>{};
         const std::string grab = (root.path() / "grab.rgb").string();
         const std::string command = "import -window root -crop 640x480+" + std::to_string(x) + "+" +
                                     std::to_string(y) + " -depth 8 rgb:" + grab +
