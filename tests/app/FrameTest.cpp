@@ -237,15 +237,15 @@ TEST_F(PlainScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
     EXPECT_GT(-appState.cameraPosition.y, 512.0f); // the last one was tinted
 }
 
-// SDL's virtual joystick, described with SDL's controller buttons and axes in
-// their order so that SDL maps it as a game controller, plugged in while the
-// game runs.
+// SDL's virtual joystick with SDL's controller buttons and axes in their order,
+// which SDL maps as a game controller, plugged in while the game runs.
 class ControllerScene : public GameScene {
   protected:
     void SetUp() override {
         GameScene::SetUp();
         ASSERT_TRUE(gameControllers.Open());
         effectActive = turretView = 0; // the frame's switches outlive other tests' games
+        Plug();
     }
     void TearDown() override {
         Unplug();
@@ -260,19 +260,15 @@ class ControllerScene : public GameScene {
         desc.nbuttons = SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1;
         desc.axis_mask = (1u << desc.naxes) - 1;
         desc.button_mask = (1u << desc.nbuttons) - 1;
-        desc.name = "Virtual pad";
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
-        ASSERT_GE(index, 0) << SDL_GetError();
-        ASSERT_NE(pad = SDL_JoystickOpen(index), nullptr) << SDL_GetError();
-        Axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -1); // triggers rest at the axis's minimum
-        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1);
+        ASSERT_NE(pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc)), nullptr)
+            << SDL_GetError();
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1); // a trigger rests at the axis's minimum
         Frame();
         ASSERT_EQ(gameControllers.Count(), 1);
     }
     void Unplug() {
-        for (int index = 0; pad != nullptr && index < SDL_NumJoysticks(); ++index)
-            if (SDL_JoystickGetDeviceInstanceID(index) == SDL_JoystickInstanceID(pad))
-                SDL_JoystickDetachVirtual(index);
+        if (pad != nullptr)
+            SDL_JoystickDetachVirtual(0); // the only joystick
         SDL_JoystickClose(pad);
         pad = nullptr;
     }
@@ -280,8 +276,7 @@ class ControllerScene : public GameScene {
         SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(position * 32767));
     }
     void Button(int button, bool down) { SDL_JoystickSetVirtualButton(pad, button, down); }
-    // Held for the frames, then let go and one more frame run.
-    void Press(int button, int frames) {
+    void Press(int button, int frames) { // held for the frames, then let go for one
         Button(button, true);
         for (int i = 0; i < frames; ++i)
             Frame();
@@ -293,39 +288,34 @@ class ControllerScene : public GameScene {
 };
 
 TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
-    Plug();
-    // The thrust along the hull after one frame of a steady step.
-    auto thrustAhead = [&](const std::function<void(bool)>& hold) {
+    // The thrust along the hull after one steady frame with the key, the stick
+    // at y (up is negative) or the d-pad held.
+    auto thrustAhead = [&](int key, float y, bool dpad) {
         firstTank.thrust = Vector4(0, 0, 0);
         appState.elapsedMs = 50;
-        hold(true);
+        inputDevices->keyState[key] = 0x80;
+        Axis(SDL_CONTROLLER_AXIS_LEFTY, y);
+        Button(SDL_CONTROLLER_BUTTON_DPAD_UP, dpad);
         Frame();
-        hold(false);
+        inputDevices->keyState[key] = 0;
+        Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+        Button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
         Vector4 ahead = firstTank.boxCorners[0] - firstTank.boxCorners[1];
         return Dot(firstTank.thrust, ahead) / Length(ahead);
     };
-    const float up = thrustAhead([](bool on) { inputDevices->keyState[DIK_UP] = on ? 0x80 : 0; });
+    const float up = thrustAhead(DIK_UP, 0, false);
     ASSERT_GT(up, 0.0f);
-    auto stick = [&](float y) {
-        return [&, y](bool on) { Axis(SDL_CONTROLLER_AXIS_LEFTY, on * y); };
-    };
-    const std::tuple<const char*, std::function<void(bool)>, float> drives[] = {
-        {"stick forward", stick(-1), up},
-        {"stick back", stick(0.8f), -up},
-        {"stick in the dead zone", stick(-0.2f), 0},
-        {"d-pad up", [&](bool on) { Button(SDL_CONTROLLER_BUTTON_DPAD_UP, on); }, up},
-    };
-    for (const auto& [what, hold, expected] : drives)
-        EXPECT_NEAR(thrustAhead(hold), expected, 0.2f * up) << what;
+    EXPECT_NEAR(thrustAhead(0, -1, false), up, 0.2f * up);    // stick forward
+    EXPECT_NEAR(thrustAhead(0, 0, true), up, 0.2f * up);      // d-pad up
+    EXPECT_NEAR(thrustAhead(0, 0.8f, false), -up, 0.2f * up); // stick back
+    EXPECT_NEAR(thrustAhead(0, -0.2f, false), 0, 0.2f * up);  // in the dead zone
     const float heading = firstTank.body.rotation.z;
     Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
     Frame();
-    Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
-    Frame();
     EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f); // left, as the left arrow
 
-    // The right stick as the mouse: right turns the turret the way motion to the
-    // right does, forward lowers the angle as motion away does; at a rate.
+    // The right stick as the mouse (right turns the turret as motion to the
+    // right does, forward as motion away), at a rate that follows the stick.
     auto aim = [&](float x, float y, int32_t ms) {
         const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
         Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
@@ -335,38 +325,31 @@ TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
         return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
     };
     const auto [turn, raise] = aim(1, -1, 20);
-    EXPECT_LT(turn, 0.0f);
-    EXPECT_LT(raise, 0.0f);
+    EXPECT_TRUE(turn < 0 && raise < 0) << turn << ", " << raise;
     EXPECT_NEAR(aim(1, -1, 40).first, 2 * turn, 1e-3); // twice the time, twice the turn
     EXPECT_LT(aim(-0.6f, 0.6f, 20).first, -turn);      // part way, slower
     EXPECT_EQ(aim(0.2f, 0.2f, 20), std::pair(0.0f, 0.0f));
-    aim(0, 0, 20);
 
-    // The trigger or A fires every frame, as the left button; the trigger at rest does not.
-    for (int button : {int(SDL_CONTROLLER_BUTTON_MAX), int(SDL_CONTROLLER_BUTTON_A)}) {
-        Frame();
-        EXPECT_EQ(effectActive, 0) << button;
+    // The trigger or A fires every frame, as the left button; a trigger at rest does not.
+    for (int fire : {-1, int(SDL_CONTROLLER_BUTTON_A)}) {
+        EXPECT_EQ(effectActive, 0) << fire;
         for (int frame = 0; frame < 2; ++frame) {
             shot.origin = Vector4(0, -5000, 0);
-            if (button == SDL_CONTROLLER_BUTTON_MAX)
-                Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1);
-            else
-                Button(button, true);
+            fire < 0 ? Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1) : Button(fire, true);
             appState.elapsedMs = 20; // the shot's first step, short and steady
             Frame();
-            EXPECT_LT(Length(shot.origin - firstTank.muzzlePoint), 200.0f) << button;
+            EXPECT_LT(Length(shot.origin - firstTank.muzzlePoint), 200.0f) << fire;
         }
-        EXPECT_EQ(effectActive, 1) << button;
         Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1);
-        Button(button, false);
+        Button(SDL_CONTROLLER_BUTTON_A, false);
         effectActive = 0;
+        Frame();
     }
 }
 
 TEST_F(ControllerScene, ButtonsSwitchOnceAPressBackClosesControllersComeAndGo) {
-    Plug();
-    // B, or the right shoulder, switches the camera once a press: held, or
-    // tapped between two frames.
+    // B or the right shoulder switches the camera once a press: held, or tapped
+    // between two frames. Y switches the detail once a press, X puts the tank back.
     Press(SDL_CONTROLLER_BUTTON_B, 2);
     EXPECT_EQ(turretView, 1);
     Button(SDL_CONTROLLER_BUTTON_B, true);
@@ -377,7 +360,6 @@ TEST_F(ControllerScene, ButtonsSwitchOnceAPressBackClosesControllersComeAndGo) {
     EXPECT_EQ(turretView, 0);
     Press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 2);
     EXPECT_EQ(turretView, 1);
-    // Y switches the detail once a press, X puts the tank back.
     const unsigned char fine = appState.fineTerrain;
     Press(SDL_CONTROLLER_BUTTON_Y, 2);
     EXPECT_NE(appState.fineTerrain, fine);
