@@ -149,17 +149,22 @@ Canvas PaintInfoPanel() {
         c.Set(126, i, ink);
     }
     const std::string name = "ZEZIVOZE";
-    c.Text((128 - Canvas::TextWidth(name, 2)) / 2, 7, name, ink, 2);
-    c.FillRect(8, 25, 120, 26, ink);
-    const char* lines[][2] = {
-        {"ARROWS", "DRIVE"}, {"MOUSE", "AIM"}, {"LEFT", "FIRE"},    {"RIGHT", "CAMERA"},
-        {"H", "DETAIL"},     {"R", "REBUILD"}, {"Q", "RESET TANK"}, {"ESC", "QUIT"},
+    c.Text((128 - Canvas::TextWidth(name, 2)) / 2, 6, name, ink, 2);
+    // Three columns: keyboard and mouse, game controller, what they do.
+    const int columns[] = {6, 46, 86};
+    c.Text(columns[0], 24, "KEYS", ink);
+    c.Text(columns[1], 24, "PAD", ink);
+    c.FillRect(6, 33, 122, 34, ink);
+    const char* lines[][3] = {
+        {"ARROWS", "LSTICK", "DRIVE"}, {"MOUSE", "RSTICK", "AIM"}, {"LEFT", "RT/A", "FIRE"},
+        {"RIGHT", "B/RB", "CAMERA"},   {"H", "Y", "DETAIL"},       {"R", "", "RELOAD"},
+        {"Q", "X", "RESET"},           {"ESC", "BACK", "QUIT"},
     };
-    int y = 31;
+    int y = 38;
     for (const auto& line : lines) {
-        c.Text(8, y, line[0], ink);
-        c.Text(50, y, line[1], ink);
-        y += 11;
+        for (int column = 0; column < 3; ++column)
+            c.Text(columns[column], y, line[column], ink);
+        y += 10;
     }
     return c;
 }

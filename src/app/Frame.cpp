@@ -5,6 +5,7 @@
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
+#include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
@@ -13,6 +14,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+#include <algorithm>
+#include <cmath>
 
 unsigned char effectActive = 0;
 unsigned char turretView = 0;
@@ -23,6 +26,24 @@ void RebuildScene() {
     landscape.Unload();
     firstTank.Release();
     InitScene();
+}
+
+void SwitchFineTerrain() {
+    appState.fineTerrain = appState.fineTerrain != 1 ? 1 : 0;
+    RebuildScene();
+}
+
+void PutTankBack() {
+    firstTank.body.position.x = 5;
+    firstTank.body.position.y = 50;
+    firstTank.body.position.z = 5;
+}
+
+void Fire() {
+    effectActive = 1;
+    shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
+    shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+    gameSounds.ShotSpawned();
 }
 
 void HandleKeyboard() {
@@ -38,30 +59,64 @@ void HandleKeyboard() {
     if (inputDevices->KeyDown(DIK_RIGHT))
         firstTank.Steer(false);
     // A switch: once a press, however long it is held.
-    if (inputDevices->KeyPressed(DIK_H)) {
-        appState.fineTerrain = appState.fineTerrain != 1 ? 1 : 0;
-        RebuildScene();
-    }
+    if (inputDevices->KeyPressed(DIK_H))
+        SwitchFineTerrain();
     if (inputDevices->KeyDown(DIK_R))
         RebuildScene();
-    if (inputDevices->KeyDown(DIK_Q)) {
-        firstTank.body.position.x = 5;
-        firstTank.body.position.y = 50;
-        firstTank.body.position.z = 5;
-    }
+    if (inputDevices->KeyDown(DIK_Q))
+        PutTankBack();
 }
 
 void HandleMouse() {
     inputDevices->ReadMouse();
     firstTank.turret.rotation.z -= static_cast<float>(inputDevices->mouseDeltaX);
     firstTank.barrel.rotation.y += static_cast<float>(inputDevices->mouseDeltaY);
-    if (inputDevices->leftButton == 1) {
-        effectActive = 1;
-        shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
-        shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
-        gameSounds.ShotSpawned();
-    }
+    if (inputDevices->leftButton == 1)
+        Fire();
     if (inputDevices->ButtonPressed(1)) // a switch, like H
+        turretView = !turretView;
+}
+
+// A stick's position past the dead zone, scaled back to 0 to 1 beyond it.
+float PastDeadZone(float position) {
+    constexpr float deadZone = 0.25f;
+    const float beyond = std::fabs(position) - deadZone;
+    return beyond > 0 ? std::copysign(beyond / (1 - deadZone), position) : 0.0f;
+}
+
+// The controller does what the keys and the mouse do: the left stick or the
+// d-pad as the arrows, the right stick as the mouse at a rate, the buttons as
+// the keys and mouse buttons beside them on the info panel.
+void HandleController() {
+    using Pad = GameControllers;
+    gameControllers.Read();
+    if (gameControllers.Count() == 0)
+        return;
+    const Pad& pad = gameControllers;
+    if (pad.Down(Pad::kBack))
+        PostWindowMessage(glWindow.window, WM_CLOSE);
+    const float driveX = PastDeadZone(pad.Position(Pad::kLeftX));
+    const float driveY = PastDeadZone(pad.Position(Pad::kLeftY));
+    if (driveY < 0 || pad.Down(Pad::kDpadUp))
+        firstTank.Accelerate(true);
+    if (driveY > 0 || pad.Down(Pad::kDpadDown))
+        firstTank.Accelerate(false);
+    if (driveX < 0 || pad.Down(Pad::kDpadLeft))
+        firstTank.Steer(true);
+    if (driveX > 0 || pad.Down(Pad::kDpadRight))
+        firstTank.Steer(false);
+    if (pad.Pressed(Pad::kY))
+        SwitchFineTerrain();
+    if (pad.Down(Pad::kX))
+        PutTankBack();
+    // Full deflection turns 120 degrees a second; a stall does not swing the gun round.
+    constexpr float degreesPerMs = 0.12f, longestStepMs = 100.0f;
+    const float turn = degreesPerMs * std::min(float(appState.elapsedMs), longestStepMs);
+    firstTank.turret.rotation.z -= PastDeadZone(pad.Position(Pad::kRightX)) * turn;
+    firstTank.barrel.rotation.y += PastDeadZone(pad.Position(Pad::kRightY)) * turn;
+    if (pad.Down(Pad::kRightTrigger) || pad.Down(Pad::kA))
+        Fire();
+    if (pad.Pressed(Pad::kB) || pad.Pressed(Pad::kRightShoulder))
         turretView = !turretView;
 }
 
@@ -180,6 +235,7 @@ void InitScene() {
 void RenderFrame() {
     HandleKeyboard();
     HandleMouse();
+    HandleController();
     SetProjectionAndView();
 
     // Opaque pass.

@@ -3,6 +3,7 @@
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
+#include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
@@ -24,3 +25,4 @@ Shot shot;
 GameSounds gameSounds;
 
 InputDevices* inputDevices = nullptr;
+GameControllers gameControllers;

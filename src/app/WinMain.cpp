@@ -11,6 +11,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
+#include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
@@ -51,6 +52,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     inputDevices->CreateKeyboard(glWindow.window);
     inputDevices->CreateMouse(glWindow.window);
     glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
+    gameControllers.Open();         // none, or no support for them: the game plays as without
 
     LoadTextureTable(textureManager);
     gameSounds.muted = options.mute;
@@ -58,6 +60,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     InitScene();
     RunMessageLoop();
     gameSounds.Stop();
+    gameControllers.Close();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/InputDevices.h"
 
 #include "platform/ErrorLog.h"
+#include "platform/PressEvents.h"
 
 #include <SDL.h>
 #include <array>
@@ -337,41 +338,26 @@ bool HasInputFocus(WindowHandle window) {
     return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
-// A press after a release since the last read is a new press, whatever the
-// reads saw; a release alone may be newer than the state read with it.
-unsigned char NextEvents(unsigned char events, unsigned char change) {
-    if (change == InputDevices::kWentDown && (events & InputDevices::kWentUp) != 0)
-        events |= InputDevices::kDownAgain;
-    return events | change;
-}
-
 // Sees SDL's events as they arrive, before the loop drops them: the presses
 // and releases of keys and buttons are kept for the next read, so that a tap
 // shorter than a frame is not lost.
 int NoteInputEvent(void* userdata, SDL_Event* event) {
     auto* input = static_cast<InputDevices*>(userdata);
-    const unsigned char change = event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN
-                                     ? InputDevices::kWentDown
-                                     : InputDevices::kWentUp;
+    const bool down = event->type == SDL_KEYDOWN || event->type == SDL_MOUSEBUTTONDOWN;
     // The platform's key repeat is no press.
     if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && event->key.repeat == 0) {
         const uint8_t code = ScanCodeFromSdlScancode(event->key.keysym.scancode);
         if (code != 0)
-            input->keyEvents[code] = NextEvents(input->keyEvents[code], change);
+            input->keyEvents[code] = NotePress(input->keyEvents[code], down);
     }
     if ((event->type == SDL_MOUSEBUTTONDOWN || event->type == SDL_MOUSEBUTTONUP) &&
         (event->button.button == SDL_BUTTON_LEFT || event->button.button == SDL_BUTTON_RIGHT)) {
         const int button = event->button.button == SDL_BUTTON_LEFT ? 0 : 1;
-        input->buttonEvents[button] = NextEvents(input->buttonEvents[button], change);
+        input->buttonEvents[button] = NotePress(input->buttonEvents[button], down);
     }
     return 1;
 }
 
-// Down in this read (held, or tapped since the last one), and whether that is
-// a new press: it was up at the last read, or went up and down again since.
-bool WentDown(bool down, bool downBefore, unsigned char events) {
-    return down && (!downBefore || (events & InputDevices::kDownAgain) != 0);
-}
 } // namespace
 
 // Open's connection. On X11 the keyboard is read from the server's key map, so

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PressEvents.h"
 #include "platform/WindowMessages.h"
 
 #include <cstdint>
@@ -181,7 +182,8 @@ class InputDevices {
     void Release();
 
     // Bits of keyEvents and buttonEvents: pressed, released, pressed after a release.
-    static constexpr unsigned char kWentDown = 1, kWentUp = 2, kDownAgain = 4;
+    static constexpr unsigned char kWentDown = kPressWentDown, kWentUp = kPressWentUp,
+                                   kDownAgain = kPressDownAgain;
 
     unsigned char leftButton;
     unsigned char rightButton;

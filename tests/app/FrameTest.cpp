@@ -6,6 +6,7 @@
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
+#include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
 #include "state/AppState.h"
 #include "support/GameStart.h"
@@ -15,10 +16,12 @@
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 // The program started as WinMain starts it, minus the dialog: windowed, in a
@@ -234,4 +237,140 @@ TEST_F(PlainScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
         EXPECT_NEAR(sky[2], tinted ? 64 : 0, tinted) << height;
     }
     EXPECT_GT(-appState.cameraPosition.y, 512.0f); // the last one was tinted
+}
+
+// SDL's virtual joystick with SDL's controller buttons and axes in their order,
+// which SDL maps as a game controller, plugged in while the game runs.
+class ControllerScene : public GameScene {
+  protected:
+    void SetUp() override {
+        GameScene::SetUp();
+        ASSERT_TRUE(gameControllers.Open());
+        effectActive = turretView = 0; // the frame's switches outlive other tests' games
+        Plug();
+    }
+    void TearDown() override {
+        Unplug();
+        gameControllers.Close();
+        GameScene::TearDown();
+    }
+    void Plug() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1;
+        desc.axis_mask = (1u << desc.naxes) - 1;
+        desc.button_mask = (1u << desc.nbuttons) - 1;
+        ASSERT_NE(pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc)), nullptr)
+            << SDL_GetError();
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1); // a trigger rests at the axis's minimum
+        Frame();
+        ASSERT_EQ(gameControllers.Count(), 1);
+    }
+    void Unplug() {
+        SDL_JoystickDetachVirtual(0); // the only joystick
+        SDL_JoystickClose(pad);
+        pad = nullptr;
+    }
+    void Axis(int axis, float position) {
+        SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(position * 32767));
+    }
+    void Button(int button, bool down) { SDL_JoystickSetVirtualButton(pad, button, down); }
+    void Press(int button, int frames) { // held for the frames, then let go for one
+        Button(button, true);
+        for (int i = 0; i < frames; ++i)
+            Frame();
+        Button(button, false);
+        Frame();
+    }
+
+    SDL_Joystick* pad = nullptr;
+};
+
+TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
+    // The thrust along the hull after one steady frame with Up, the stick at y
+    // (forward is negative) or the d-pad.
+    auto thrustAhead = [&](bool key, float y, bool dpad) {
+        firstTank.thrust = Vector4(0, 0, 0);
+        appState.elapsedMs = 50;
+        inputDevices->keyState[DIK_UP] = key ? 0x80 : 0;
+        Axis(SDL_CONTROLLER_AXIS_LEFTY, y);
+        Button(SDL_CONTROLLER_BUTTON_DPAD_UP, dpad);
+        Frame();
+        Vector4 ahead = firstTank.boxCorners[0] - firstTank.boxCorners[1];
+        return Dot(firstTank.thrust, ahead) / Length(ahead);
+    };
+    const float up = thrustAhead(true, 0, false);
+    ASSERT_GT(up, 0.0f);
+    const std::tuple<float, bool, float> drives[] = {
+        {-1, false, up}, {0, true, up}, {0.8f, false, -up}, {-0.2f, false, 0}};
+    for (const auto& [y, dpad, expected] : drives)
+        EXPECT_NEAR(thrustAhead(false, y, dpad), expected, 0.2f * up) << y << dpad;
+    const float heading = firstTank.body.rotation.z;
+    Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
+    Frame();
+    EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f); // left, as the left arrow
+
+    // The right stick as the mouse (right turns the turret as motion to the
+    // right does, forward as motion away), at a rate that follows the stick.
+    auto aim = [&](float x, float y, int32_t ms) {
+        const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
+        Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
+        Axis(SDL_CONTROLLER_AXIS_RIGHTY, y);
+        appState.elapsedMs = ms;
+        Frame();
+        return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
+    };
+    const auto [turn, raise] = aim(1, -1, 20);
+    EXPECT_TRUE(turn < 0 && raise < 0) << turn << ", " << raise;
+    EXPECT_NEAR(aim(1, -1, 40).first, 2 * turn, 1e-3); // twice the time, twice the turn
+    EXPECT_LT(aim(-0.6f, 0.6f, 20).first, -turn);      // part way, slower
+    EXPECT_EQ(aim(0.2f, 0.2f, 20), std::pair(0.0f, 0.0f));
+
+    // The trigger, then A, fire every frame as the left button; a trigger at rest does not.
+    for (int frame = 0; frame < 4; ++frame) {
+        EXPECT_EQ(effectActive, frame > 0);
+        shot.origin = Vector4(0, -5000, 0);
+        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, frame < 2 ? 1 : -1);
+        Button(SDL_CONTROLLER_BUTTON_A, frame >= 2);
+        appState.elapsedMs = 20; // the shot's first step, short and steady
+        Frame();
+        EXPECT_LT(Length(shot.origin - firstTank.muzzlePoint), 200.0f) << frame;
+    }
+}
+
+TEST_F(ControllerScene, ButtonsSwitchOnceAPressBackClosesControllersComeAndGo) {
+    // B or the right shoulder switches the camera once a press, held or tapped
+    // between two frames; so does Y the detail. X puts the tank back.
+    Press(SDL_CONTROLLER_BUTTON_B, 2);
+    EXPECT_EQ(turretView, 1);
+    for (bool down : {true, false})
+        Button(SDL_CONTROLLER_BUTTON_B, down), SDL_JoystickUpdate();
+    Frame();
+    EXPECT_EQ(turretView, 0);
+    Press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 2);
+    EXPECT_EQ(turretView, 1);
+    const unsigned char fine = appState.fineTerrain;
+    Press(SDL_CONTROLLER_BUTTON_Y, 2);
+    EXPECT_NE(appState.fineTerrain, fine);
+    firstTank.body.position.z = 40;
+    Press(SDL_CONTROLLER_BUTTON_X, 1);
+    EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
+
+    // Back posts the close that the loop takes after the frame.
+    auto closePosted = [closed = false]() mutable {
+        for (TakenMessage taken; PeekWindowMessage(taken);)
+            closed = closed || taken.message == WM_CLOSE;
+        return closed;
+    };
+    EXPECT_FALSE(closePosted());
+    Press(SDL_CONTROLLER_BUTTON_BACK, 1);
+    EXPECT_TRUE(closePosted());
+
+    // Pulled out, it is let go; plugged in again, it is picked up (Plug checks).
+    Unplug();
+    Frame();
+    EXPECT_EQ(gameControllers.Count(), 0);
+    Plug();
 }

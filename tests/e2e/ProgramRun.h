@@ -78,9 +78,9 @@ class ProgramRun {
 
     // Starts a program (this one, or an installed copy) with these arguments in
     // the folder `from`; its output goes to the test's.
-    void Launch(const std::string& program, const std::vector<std::string>& arguments,
+    void Launch(const std::string& executable, const std::vector<std::string>& arguments,
                 const std::filesystem::path& from) {
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        std::vector<char*> argv{const_cast<char*>(executable.c_str())};
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
@@ -88,7 +88,7 @@ class ProgramRun {
         if (pid == 0) {
             setpgid(0, 0);
             if (chdir(from.c_str()) == 0)
-                execv(program.c_str(), argv.data());
+                execv(executable.c_str(), argv.data());
             _exit(127);
         }
     }
@@ -277,9 +277,10 @@ class ProgramRun {
     std::string Log() const { return ReadFileText((workDir / "error.out").string()); }
 
     // The top-left 640 x 480 of the window's drawing area as the screen shows
-    // it, RGB, top row first; empty when it could not be taken.
-    std::vector<uint8_t> Picture(unsigned long window) {
-        auto [x, y, width, height] = Geometry(window);
+    // it (window 0: the screen's top-left), RGB, top row first; empty when it
+    // could not be taken.
+    std::vector<uint8_t> Picture(unsigned long window = 0) {
+        auto [x, y, width, height] = window != 0 ? Geometry(window) : std::array<int, 4>{};
         const std::string grab = (root.path() / "grab.rgb").string();
         const std::string command = "import -window root -crop 640x480+" + std::to_string(x) + "+" +
                                     std::to_string(y) + " -depth 8 rgb:" + grab +
