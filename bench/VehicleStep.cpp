@@ -2,7 +2,7 @@
 // ground search through the quadtree, contact, catch) and the geometry alone.
 #include "model/ModelFiles.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "support/TestSupport.h"
 #include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"

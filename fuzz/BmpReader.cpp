@@ -1,7 +1,6 @@
 // libFuzzer target: the height-map reader on arbitrary files. Its fatal
 // errors unwind back here instead of ending the process.
 #include "image/BmpReader.h"
-#include "app/Globals.h"
 #include "platform/BinaryFile.h"
 #include "platform/ErrorLog.h"
 #include "platform/MessageBox.h"

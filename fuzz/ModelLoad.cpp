@@ -2,7 +2,6 @@
 // file ends in the fatal error, which here unwinds back to the entry instead
 // of ending the process; a file that loads must hold only what drawing and the
 // vehicle geometry may read.
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "model/Model.h"
 #include "platform/ErrorLog.h"

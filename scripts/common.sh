@@ -9,6 +9,12 @@ build() { # build DIR [cmake options...]
   cmake --build "$dir" -j "$(nproc)"
 }
 
+build_targets() { # build_targets DIR TARGET... : only these, not the tests and benchmarks
+  local dir="$1"; shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja >/dev/null
+  cmake --build "$dir" -j "$(nproc)" --target "$@"
+}
+
 ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return; fi
   local n

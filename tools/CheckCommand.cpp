@@ -1,8 +1,10 @@
 #include "Commands.h"
 #include "DataSet.h"
 #include "PictureCheck.h"
+#include "Sounds.h"
 #include "TankModels.h"
 
+#include "app/GameSounds.h"
 #include "app/TextureTable.h"
 #include "image/DibImage.h"
 
@@ -23,6 +25,8 @@ struct Result {
     std::string detail; // what was found when ok, the problem otherwise
     int width = 0;
     int height = 0;
+    int rate = 0; // sounds: sample frames a second, and the length
+    double seconds = 0;
 };
 
 bool PowerOfTwo(int v) {
@@ -85,6 +89,16 @@ Result CheckHeightMap(const std::string& dir) {
     return r;
 }
 
+Result CheckSoundFile(const std::string& dir, const char* file) {
+    Result r(file);
+    std::vector<uint8_t> bytes;
+    if (!ReadBytes(dir + "/" + file, bytes))
+        r.detail = "missing";
+    else
+        r.ok = CheckSound(dir + "/" + file, r.detail, r.rate, r.seconds);
+    return r;
+}
+
 std::string Json(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
@@ -129,6 +143,8 @@ int RunCheck(int argc, char** argv) {
         r.ok = CheckTankModel(dir + "/" + model, r.detail);
         results.push_back(r);
     }
+    for (const char* sound : GameSounds::kFiles)
+        results.push_back(CheckSoundFile(dir, sound));
 
     int problems = 0;
     for (const Result& r : results) {
@@ -138,6 +154,12 @@ int RunCheck(int argc, char** argv) {
             if (r.width > 0)
                 line += ",\"width\":" + std::to_string(r.width) +
                         ",\"height\":" + std::to_string(r.height);
+            if (r.rate > 0) {
+                char numbers[64];
+                std::snprintf(numbers, sizeof numbers, ",\"rate\":%d,\"seconds\":%.3f", r.rate,
+                              r.seconds);
+                line += numbers;
+            }
             line += std::string(r.ok ? ",\"detail\":" : ",\"problem\":") + Json(r.detail) + "}";
             std::printf("%s\n", line.c_str());
         } else {

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "DataSet.h"
+#include "Sounds.h"
 #include "TankModels.h"
 
 #include "image/BmpWriter.h"
@@ -8,7 +9,7 @@
 #include <string>
 
 // Writes the default data set into DIR. The same bytes on every run: the
-// pictures are painted from our own deterministic noise.
+// pictures are painted and the sounds synthesised from our own deterministic noise.
 int RunGenerate(int argc, char** argv) {
     if (argc != 1) {
         std::fprintf(stderr, "usage: zezivoze-data generate DIR\n");
@@ -17,6 +18,7 @@ int RunGenerate(int argc, char** argv) {
     const std::string dir = argv[0];
     std::vector<DataFile> files = MakeDefaultPictures();
     AddTankModels(files);
+    AddDefaultSounds(files);
     int failures = 0;
     for (const DataFile& file : files) {
         const std::string path = dir + "/" + file.path;

@@ -1,7 +1,6 @@
 #include "Commands.h"
 #include "ModelLoading.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "model/Model.h"
 

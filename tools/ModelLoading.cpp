@@ -1,6 +1,5 @@
 #include "ModelLoading.h"
 
-#include "app/Globals.h"
 #include "app/TextureTable.h"
 #include "image/TextureManager.h"
 #include "model/Model.h"

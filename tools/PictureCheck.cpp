@@ -1,6 +1,5 @@
 #include "PictureCheck.h"
 
-#include "app/Globals.h"
 #include "image/BmpReader.h"
 #include "image/DibImage.h"
 #include "platform/BinaryFile.h"

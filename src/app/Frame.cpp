@@ -1,12 +1,12 @@
 #include "app/Frame.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "app/GameSounds.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
@@ -62,6 +62,7 @@ void HandleMouse() {
         effectActive = 1;
         shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
         shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
+        gameSounds.ShotSpawned();
     }
     if (inputDevices->rightButton == 1)
         turretView = !turretView;
@@ -216,6 +217,7 @@ void RenderFrame() {
     secondTank.Update(step);
 
     PlaceChaseCamera();
+    gameSounds.Update(); // hears the frame's moves from the camera just placed
     DrawTint();
     MeasureFrameTime();
 }

@@ -1,7 +1,6 @@
 #include "app/OptionsDialog.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -96,15 +95,22 @@ void OptionsDialog::EndDialog(intptr_t dialogResult) {
 }
 
 intptr_t OptionsDialogProc(OptionsDialog* dialog, uint32_t message, uintptr_t wordParam,
-                           intptr_t /*longParam*/) {
+                           intptr_t longParam) {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         // The defaults are set anew each time: nothing is remembered between runs.
+        const OptionsPreset none;
+        const OptionsPreset& preset =
+            longParam != 0 ? *reinterpret_cast<const OptionsPreset*>(longParam) : none;
+        auto pick = [](int chosen, int fallback) { return chosen != 0 ? chosen : fallback; };
         dialog->SetPosition(160, 140);
-        dialog->CheckRadioButton(IDC_BITS_16, IDC_BITS_32, IDC_BITS_32);
-        dialog->CheckRadioButton(IDC_FULLSCREEN_YES, IDC_FULLSCREEN_NO, IDC_FULLSCREEN_YES);
-        dialog->CheckRadioButton(IDC_TEXTURE_1024, IDC_TEXTURE_256, IDC_TEXTURE_1024);
+        dialog->CheckRadioButton(IDC_BITS_16, IDC_BITS_32, pick(preset.bits, IDC_BITS_32));
+        dialog->CheckRadioButton(IDC_FULLSCREEN_YES, IDC_FULLSCREEN_NO,
+                                 pick(preset.fullscreen, IDC_FULLSCREEN_YES));
+        dialog->CheckRadioButton(IDC_TEXTURE_1024, IDC_TEXTURE_256,
+                                 pick(preset.texture, IDC_TEXTURE_1024));
         return 1;
+    }
     case WM_COMMAND:
         switch (wordParam & 0xFFFF) {
         case IDOK:
@@ -140,8 +146,24 @@ void SetDialogBoxFunction(DialogBoxFunction function) {
 }
 
 intptr_t DialogBox(void* instance, const char* templateName, OptionsDialog::Procedure procedure) {
+    return DialogBoxParam(instance, templateName, procedure, 0);
+}
+
+intptr_t DialogBoxParam(void* instance, const char* templateName,
+                        OptionsDialog::Procedure procedure, intptr_t initParam) {
     if (dialogBoxFunction == nullptr || templateName == nullptr ||
         std::strcmp(templateName, optionsDialogTemplate.name) != 0)
         return -1;
-    return dialogBoxFunction(instance, optionsDialogTemplate, procedure);
+    return dialogBoxFunction(instance, optionsDialogTemplate, procedure, initParam);
+}
+
+intptr_t AcceptDialogUnshown(OptionsDialog::Procedure procedure, intptr_t initParam) {
+    OptionsDialog dialog(procedure);
+    dialog.Send(WM_INITDIALOG, 0, initParam);
+    dialog.DeliverPosted();
+    if (!dialog.ended) {
+        dialog.ClickButton(IDOK);
+        dialog.DeliverPosted();
+    }
+    return dialog.result;
 }

@@ -91,16 +91,31 @@ class OptionsDialog {
     std::deque<Message> posted;
 };
 
-// Reads and sets the three settings of AppState; Cancel ends the program.
+// Choices made before the dialog opens (on the command line): for each radio
+// pair, the button to check instead of the dialog's default; 0 keeps the default.
+struct OptionsPreset {
+    int bits = 0;       // IDC_BITS_16 or IDC_BITS_32
+    int fullscreen = 0; // IDC_FULLSCREEN_YES or IDC_FULLSCREEN_NO
+    int texture = 0;    // IDC_TEXTURE_1024 or IDC_TEXTURE_256
+};
+
+// Reads and sets the three settings of AppState; Cancel ends the program. The
+// initialise message's long parameter may point to an OptionsPreset.
 intptr_t OptionsDialogProc(OptionsDialog* dialog, uint32_t message, uintptr_t wordParam,
                            intptr_t longParam);
 
 // Showing a dialog needs a user-interface toolkit, which only the program
-// links; it installs its dialog box function here at start.
+// links; it installs its dialog box function here at start. initParam goes to
+// the procedure with the initialise message.
 using DialogBoxFunction = intptr_t (*)(void* instance, const DialogTemplate& dialogTemplate,
-                                       OptionsDialog::Procedure procedure);
+                                       OptionsDialog::Procedure procedure, intptr_t initParam);
 void SetDialogBoxFunction(DialogBoxFunction function);
 
 // Runs the named dialog modally and returns its result; -1 when it cannot be
 // shown (no such template, or nothing installed to show it).
 intptr_t DialogBox(void* instance, const char* templateName, OptionsDialog::Procedure procedure);
+// The same, handing initParam to the procedure with the initialise message.
+intptr_t DialogBoxParam(void* instance, const char* templateName,
+                        OptionsDialog::Procedure procedure, intptr_t initParam);
+// Runs a dialog without showing it: initialised with initParam, then OK at once.
+intptr_t AcceptDialogUnshown(OptionsDialog::Procedure procedure, intptr_t initParam);

@@ -188,7 +188,7 @@ void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, Option
 }
 
 intptr_t RunDialogWindow(void* /*instance*/, const DialogTemplate& dialogTemplate,
-                         OptionsDialog::Procedure procedure) {
+                         OptionsDialog::Procedure procedure, intptr_t initParam) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return -1;
     intptr_t result = -1;
@@ -197,7 +197,7 @@ intptr_t RunDialogWindow(void* /*instance*/, const DialogTemplate& dialogTemplat
         if (!shown.Open(dialogTemplate))
             return -1;
         OptionsDialog dialog(procedure);
-        dialog.Send(WM_INITDIALOG);
+        dialog.Send(WM_INITDIALOG, 0, initParam);
         if (dialog.positioned)
             SDL_SetWindowPosition(shown.window, dialog.x, dialog.y);
         SDL_ShowWindow(shown.window);

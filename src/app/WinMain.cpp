@@ -1,8 +1,9 @@
 #include "app/WinMain.h"
 
-#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/DataFolder.h"
 #include "app/Frame.h"
-#include "app/Globals.h"
+#include "app/GameSounds.h"
 #include "app/OptionsDialog.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
@@ -11,14 +12,33 @@
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
+#include "terrain/Landscape.h"
 
-int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*/,
+#include <cstdio>
+
+int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
                 int /*showCommand*/) {
-    errorLog.Open("error.out");
+    // Help, the version and a bad command line end here, before any file or window.
+    CommandLine options;
+    options.Parse(commandLine);
+    if (options.action != CommandLine::Action::Run)
+        return options.Answer(stdout, stderr);
+
+    DataFolder data;
+    data.Find(DataFolder::Current());
+    data.Enter();
+    landscape.cacheFile = data.cacheFile;
+
+    errorLog.Open(data.logFile.c_str());
     errorLog.Write("Zezivoze error log\n");
 
     // Fills the three settings of appState; Cancel does not come back.
-    DialogBox(instance, "Options", OptionsDialogProc);
+    const intptr_t preset = reinterpret_cast<intptr_t>(&options.preset);
+    if (options.noDialog)
+        AcceptDialogUnshown(OptionsDialogProc, preset);
+    else
+        DialogBoxParam(instance, "Options", OptionsDialogProc, preset);
 
     glWindow.SetFullscreen(appState.fullscreen);
     glWindow.SetWindowProc(WindowProc);
@@ -33,8 +53,11 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char* /*commandLine*
     glWindow.ShowCursorStep(false); // one more hide step, besides SetFullscreen's
 
     LoadTextureTable(textureManager);
+    gameSounds.muted = options.mute;
+    gameSounds.Start(); // after the textures, so that their log lines keep their place
     InitScene();
     RunMessageLoop();
+    gameSounds.Stop();
     return 0;
 }
 

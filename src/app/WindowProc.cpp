@@ -1,6 +1,5 @@
 #include "app/WindowProc.h"
 
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"

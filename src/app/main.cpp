@@ -1,6 +1,6 @@
 #include "app/WinMain.h"
 
-int main() {
+int main(int /*argc*/, char** argv) {
     static int instance; // stands in for the instance handle, which only needs to be unique
-    return WinMain(&instance, nullptr, nullptr, 0);
+    return WinMain(&instance, nullptr, argv, 0);
 }

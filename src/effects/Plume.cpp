@@ -1,8 +1,7 @@
 #include "effects/Plume.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "effects/RandomGenerator.h"
+#include "state/AppState.h"
 
 #include <algorithm>
 

@@ -1,8 +1,7 @@
 #include "effects/Shot.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "image/TextureManager.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <GL/gl.h>

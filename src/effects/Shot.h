@@ -36,3 +36,6 @@ class Shot {
     Plume plume;
     uint8_t exploded = 0;
 };
+
+// The program's one shot.
+extern Shot shot;

@@ -1,7 +1,6 @@
 #include "effects/Sprite.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 
 #include <GL/gl.h>
 

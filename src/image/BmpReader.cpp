@@ -1,6 +1,5 @@
 #include "image/BmpReader.h"
 
-#include "app/Globals.h"
 #include "platform/BinaryFile.h"
 #include "platform/ErrorLog.h"
 

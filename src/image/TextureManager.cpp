@@ -1,6 +1,5 @@
 #include "image/TextureManager.h"
 
-#include "app/Globals.h"
 #include "image/DibImage.h"
 #include "platform/BinaryFile.h"
 #include "platform/ErrorLog.h"

@@ -41,3 +41,6 @@ class TextureManager {
     bool BeginLoad();
     int32_t FinishLoad();
 };
+
+// The program's texture table.
+extern TextureManager textureManager;

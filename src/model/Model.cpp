@@ -1,6 +1,5 @@
 #include "model/Model.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "model/SectionFile.h"
 #include "platform/BinaryFile.h"

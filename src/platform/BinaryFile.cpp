@@ -1,6 +1,5 @@
 #include "platform/BinaryFile.h"
 
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 
 BinaryFile::BinaryFile() : stream(nullptr) {}

@@ -26,3 +26,7 @@ class ErrorLog {
     // the fatal path into an unwind back to their entry point.
     void (*exitHandler)(int code);
 };
+
+// The program's one log, constructed first and destroyed last, so every other
+// global may still log from its destructor.
+extern ErrorLog errorLog;

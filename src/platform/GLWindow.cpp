@@ -1,6 +1,5 @@
 #include "platform/GLWindow.h"
 
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 
 #include <GL/gl.h>

@@ -52,3 +52,6 @@ class GLWindow {
     PixelFormatDescriptor pixelFormatDescriptor;
     int32_t cursorDisplayCount;
 };
+
+// The program's one window.
+extern GLWindow glWindow;

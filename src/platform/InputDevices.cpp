@@ -1,6 +1,5 @@
 #include "platform/InputDevices.h"
 
-#include "app/Globals.h"
 #include "platform/ErrorLog.h"
 
 #include <SDL.h>

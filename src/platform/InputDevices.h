@@ -187,6 +187,9 @@ class InputDevices {
     MouseState mouseState;
 };
 
+// Created by WinMain, deleted by the window procedure when the window closes.
+extern InputDevices* inputDevices;
+
 // The scan code of an SDL scancode (SDL_Scancode), 0 for a key that has none.
 uint8_t ScanCodeFromSdlScancode(int sdlScancode);
 

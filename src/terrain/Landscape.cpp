@@ -1,8 +1,10 @@
 #include "terrain/Landscape.h"
 
-#include "app/Globals.h"
+#include "terrain/TerrainCache.h"
 
-Landscape::Landscape() : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0) {
+Landscape::Landscape()
+    : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0),
+      cacheFile(kTerrainCacheFile) {
     for (int32_t& tile : tiles)
         tile = -1;
 }

@@ -4,6 +4,7 @@
 #include "terrain/TerrainNode.h"
 
 #include <cstdint>
+#include <string>
 
 // The program's single terrain: height map, quadtree (the landscape is its root
 // node), terrain texture tiles and water plane.
@@ -34,4 +35,10 @@ class Landscape : public TerrainNode {
     int32_t height;
     unsigned char loaded;
     int32_t tileSize;
+    // The terrain texture cache; elsewhere than beside the textures when their
+    // folder cannot be written.
+    std::string cacheFile;
 };
+
+// The program's terrain.
+extern Landscape landscape;

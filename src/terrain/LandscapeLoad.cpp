@@ -1,9 +1,8 @@
 #include "terrain/Landscape.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "image/BmpReader.h"
 #include "platform/ErrorLog.h"
+#include "state/AppState.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,5 @@
 #include "terrain/LoadingScreen.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "platform/GLWindow.h"
 

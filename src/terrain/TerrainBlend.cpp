@@ -1,6 +1,5 @@
 #include "terrain/TerrainBlend.h"
 
-#include "app/Globals.h"
 #include "image/RgbImage.h"
 #include "platform/ErrorLog.h"
 

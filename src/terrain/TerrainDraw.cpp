@@ -1,6 +1,5 @@
 #include "terrain/TerrainNode.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "terrain/Landscape.h"

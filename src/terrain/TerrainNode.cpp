@@ -1,7 +1,6 @@
 #include "terrain/TerrainNode.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <algorithm>

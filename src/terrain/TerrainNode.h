@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+class GroundTriangleSink;
 class Landscape;
-class Vehicle;
 
 // One square patch of the terrain quadtree over map coordinates (u, v).
 class TerrainNode {
@@ -18,9 +18,9 @@ class TerrainNode {
     void Build(float x0, float z0, float size, Landscape& landscape);
     void Draw();
     void FreeChildren();
-    // Hands the triangles of every leaf whose box touches the vehicle's box to
-    // Vehicle::AddGroundTriangle, depth first; true if any leaf was touched.
-    bool CollectContacts(Vehicle& vehicle);
+    // Hands the triangles of every leaf whose box touches the given box (centre
+    // and full edge lengths) to the sink, depth first; true if any leaf was touched.
+    bool CollectContacts(const Vector4& centre, const Vector4& size, GroundTriangleSink& sink);
     // Where the leaf's first corner lies on the terrain texture (0 to 1 inside);
     // the map scale is applied twice, so the tiles do not divide the leaves evenly.
     void TileCoordinates(float& a, float& b) const;

@@ -1,6 +1,5 @@
 #include "terrain/Landscape.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "terrain/LoadingScreen.h"
@@ -95,10 +94,10 @@ void Landscape::BuildTextures(int32_t size) {
     const uint32_t check = TerrainCheckValue(field, sources);
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kTerrainBytes]);
 
-    const TerrainCacheResult cache = ReadTerrainCache(kTerrainCacheFile, size, check, buffer.get());
+    const TerrainCacheResult cache = ReadTerrainCache(cacheFile.c_str(), size, check, buffer.get());
     if (cache == TerrainCacheResult::Mismatch)
         errorLog.Write("Terrain texture cache '%s' does not match, rebuilding it\n",
-                       kTerrainCacheFile);
+                       cacheFile.c_str());
 
     // A new picture: its last loading screen is shown once it is made (drawing
     // competes with nothing then), and its cache is written on the side while the
@@ -109,7 +108,7 @@ void Landscape::BuildTextures(int32_t size) {
         SwapIntervalOff noWait;
         SynthesizeTiles(field, sources, size, buffer.get());
         auto write = [&] {
-            saved = WriteTerrainCache(kTerrainCacheFile, size, check, buffer.get());
+            saved = WriteTerrainCache(cacheFile.c_str(), size, check, buffer.get());
         };
         DrawLoadingScreen(float(size - 1) / float(size), true);
         try {
@@ -129,5 +128,5 @@ void Landscape::BuildTextures(int32_t size) {
     if (writer.joinable())
         writer.join();
     if (!saved)
-        errorLog.Write("Terrain texture cache '%s' not saved\n", kTerrainCacheFile);
+        errorLog.Write("Terrain texture cache '%s' not saved\n", cacheFile.c_str());
 }

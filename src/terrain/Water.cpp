@@ -1,6 +1,5 @@
 #include "terrain/Landscape.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 
 #include <GL/gl.h>

@@ -1,8 +1,7 @@
 #include "vehicle/Vehicle.h"
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "math/Matrix4.h"
+#include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <GL/gl.h>
@@ -229,7 +228,7 @@ void Vehicle::Update(float elapsedMs) {
 
 bool Vehicle::FindGround() {
     EmptyGroundTriangles();
-    landscape.CollectContacts(*this);
+    landscape.CollectContacts(boxCentre, boxSize, *this);
     return RestOnGroundTriangles();
 }
 

@@ -2,6 +2,7 @@
 
 #include "math/Vector4.h"
 #include "model/Model.h"
+#include "terrain/GroundTriangleSink.h"
 
 struct Matrix4;
 
@@ -16,7 +17,7 @@ struct GroundTriangle {
 
 // One tank: hull, turret and barrel models, its position and heading, and the
 // state of its motion over the terrain. Positions are in vehicle units (9 world units).
-class Vehicle {
+class Vehicle : public GroundTriangleSink {
   public:
     Vehicle();
     ~Vehicle();
@@ -37,7 +38,7 @@ class Vehicle {
                       const Matrix4& rz);
     void Update(float elapsedMs);
     bool FindGround();
-    void AddGroundTriangle(const Vector4& p0, const Vector4& p1, const Vector4& p2);
+    void AddGroundTriangle(const Vector4& p0, const Vector4& p1, const Vector4& p2) override;
     // The parts of FindGround around the terrain's search: the list emptied to
     // its end node, and the hull set on the last triangle in reach.
     void EmptyGroundTriangles();
@@ -66,3 +67,6 @@ class Vehicle {
     GroundTriangle* NewEndNode();
     void HullMatrices(Matrix4& world, Matrix4& rx, Matrix4& ry, Matrix4& rz) const;
 };
+
+extern Vehicle firstTank;  // driven by the user
+extern Vehicle secondTank; // drives in circles by itself

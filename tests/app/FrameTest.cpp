@@ -1,20 +1,23 @@
 #include "app/Frame.h"
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "app/GameSounds.h"
 #include "app/WindowProc.h"
+#include "effects/Shot.h"
 #include "image/BmpWriter.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 #include "support/GameStart.h"
 #include "support/TestSupport.h"
+#include "support/counting/AllocationCounter.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -143,6 +146,51 @@ TEST_F(GameScene, HFlipsTheDetailWithoutTakingTextureSlotsAndQPutsTheTankBack) {
     EXPECT_NE(firstTank.body.position.x, 5.0f); // moved on by this frame's own step
     EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
     EXPECT_GT(Length(firstTank.motion), 0.0f);
+}
+
+// Sounds are placed as the frame's view shows the world: ahead in both ears, to
+// one side louder in that ear, far off faint. With the engines and the servo
+// running and a burst ringing, following a frame allocates nothing.
+TEST_F(GameScene, SoundsArePlacedAsTheViewShowsThemAndFollowTheFrameWithoutAllocating) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    gameSounds.Start();
+    ASSERT_TRUE(gameSounds.device.IsOpen()) << gameSounds.device.Error();
+    Frame();
+    SetProjectionAndView();
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const Vector4 eye = Vector4() - appState.cameraPosition, right(m[0], m[4], m[8]),
+                  ahead(-m[2], -m[6], -m[10]);
+    // Direction and distance; the least and the most for the left, then the right ear.
+    const std::tuple<Vector4, float, float, float, float, float> cases[] = {
+        {ahead, 50, 0.95f, 1, 0.95f, 1},
+        {right, 50, 0, 0.5f, 0.95f, 1},
+        {right * -1, 50, 0.95f, 1, 0, 0.5f},
+        {ahead, 1500, 0.05f, 0.2f, 0.05f, 0.2f},
+        {ahead * -1, 1500, 0.05f, 0.2f, 0.05f, 0.2f},
+    };
+    for (const auto& [direction, distance, leftLo, leftHi, rightLo, rightHi] : cases) {
+        const auto [left, right] = GameSounds::Place(
+            eye - direction * -distance, appState.cameraPosition, appState.cameraAngles.y);
+        EXPECT_TRUE(left >= leftLo && left <= leftHi && right >= rightLo && right <= rightHi)
+            << distance << ": " << left << ", " << right;
+    }
+
+    firstTank.barrel.rotation.y = 25; // a shot down at the ground by the tank
+    firstTank.UpdateGeometry();
+    effectActive = 1;
+    shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
+    gameSounds.ShotSpawned();
+    for (int i = 0; i < 100 && !shot.exploded; ++i)
+        Frame();
+    ASSERT_TRUE(shot.exploded);
+    // The sound's own part of a frame: a whole frame may still grow the
+    // vehicles' pools when a slow machine makes its steps long.
+    const long before = AllocationCount();
+    for (int i = 0; i < 30; ++i, firstTank.turret.rotation.z += 2)
+        gameSounds.Update();
+    EXPECT_EQ(AllocationCount(), before);
+    gameSounds.Stop();
 }
 
 // Flat low ground, so that the top of the picture is sky for every height

@@ -1,6 +1,5 @@
 #include "app/OptionsDialog.h"
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 
 #include <gtest/gtest.h>
 #include <string>

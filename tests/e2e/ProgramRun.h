@@ -56,14 +56,25 @@ class ProgramRun {
 
     // Starts the program and waits for its options dialog (0 if it never comes).
     unsigned long StartToDialog() {
+        Launch(ZEZIVOZE_PROGRAM, {}, workDir);
+        return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
+    }
+
+    // Starts a program (this one, or an installed copy) with these arguments in
+    // the folder `from`; its output goes to the test's.
+    void Launch(const std::string& program, const std::vector<std::string>& arguments,
+                const std::filesystem::path& from) {
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
         pid = fork();
-        if (pid == 0) { // its output goes to the test's
+        if (pid == 0) {
             setpgid(0, 0);
-            if (chdir(workDir.c_str()) == 0)
-                execl(ZEZIVOZE_PROGRAM, ZEZIVOZE_PROGRAM, static_cast<char*>(nullptr));
+            if (chdir(from.c_str()) == 0)
+                execv(program.c_str(), argv.data());
             _exit(127);
         }
-        return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
     }
 
     // Starts it and answers the dialog as a person would: Enter for the

@@ -2,11 +2,11 @@
 
 // Helpers shared by the effects tests and the effects soak benchmark.
 
-#include "app/AppState.h"
-#include "app/Globals.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
+#include "state/AppState.h"
 #include "support/TestSupport.h"
+#include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 
 #include <GL/gl.h>

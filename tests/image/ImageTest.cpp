@@ -2,7 +2,6 @@
 // DIB decoder on pictures of our own writer in every layout and on hand-made
 // files (byte by byte, independent of the writer); the texture manager and the
 // start-up texture table with a real OpenGL context.
-#include "app/Globals.h"
 #include "app/TextureTable.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"

@@ -3,7 +3,6 @@
 // Model files for the tests, made with the program's own writer, and the
 // texture table the loader looks its textures up in.
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "math/Vector4.h"
 #include "model/ModelWriter.h"

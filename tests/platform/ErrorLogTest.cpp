@@ -1,5 +1,4 @@
 #include "platform/ErrorLog.h"
-#include "app/Globals.h"
 #include "platform/BinaryFile.h"
 #include "platform/MessageBox.h"
 #include "support/TestSupport.h"

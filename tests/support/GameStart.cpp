@@ -1,14 +1,13 @@
 #include "support/GameStart.h"
 
-#include "app/AppState.h"
 #include "app/Frame.h"
-#include "app/Globals.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/GLWindow.h"
 #include "platform/InputDevices.h"
+#include "state/AppState.h"
 
 void StartGameWithoutDialog() {
     errorLog.Open("error.out");

@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include "app/Globals.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/MessageBox.h"

@@ -1,7 +1,7 @@
 #include "TerrainTestSupport.h"
-#include "app/AppState.h"
-#include "app/Globals.h"
+#include "state/AppState.h"
 #include "support/TestSupport.h"
+#include "terrain/Landscape.h"
 #include "terrain/LoadingScreen.h"
 #include "terrain/TerrainBlend.h"
 #include "terrain/TerrainCache.h"
@@ -130,7 +130,7 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
         auto contacts = [&](Vector4 centre, Vector4 size) {
             Vehicle vehicle;
             vehicle.boxCentre = centre, vehicle.boxSize = size;
-            const bool touched = land.CollectContacts(vehicle);
+            const bool touched = land.CollectContacts(centre, size, vehicle);
             std::vector<GroundTriangle> list;
             for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
                 list.push_back(*t);

@@ -1,4 +1,5 @@
 // Runs the real zezivoze-data on real folders.
+#include "app/GameSounds.h"
 #include "app/TextureTable.h"
 #include "image/BmpWriter.h"
 #include "image/DibImage.h"
@@ -52,26 +53,29 @@ TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
 
     const ToolRun check = Tool({"check", In("")});
     EXPECT_EQ(check.code, 0) << check.out;
-    EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 38);
-    EXPECT_TRUE(check.out.ends_with("\nall 37 files OK\n")) << check.out;
+    EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 42);
+    EXPECT_TRUE(check.out.ends_with("\nall 41 files OK\n")) << check.out;
     // The textures mix every layout the program reads.
     for (const char* layout :
          {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
           "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
         EXPECT_NE(check.out.find(layout), npos) << layout;
 
-    // One object a line for each file the program reads, in the order it reads
-    // them; the ground pictures are 256 x 256.
+    // One object a line for each file the program reads; the ground pictures
+    // are 256 x 256, the sounds 44100 Hz.
     const ToolRun json = Tool({"check", "--json", In("")});
     EXPECT_EQ(json.code, 0);
-    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 37);
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 41);
     const char* const others[] = {"textures/landscp.bmp", "models/cobra_body.rozi",
                                   "models/cobra_main_turret.rozi", "models/cobra_main_barrel.rozi"};
     size_t at = 0;
-    for (int i = 0; i < 37; ++i) {
-        const std::string file = i < 33 ? kTextureTable[i] : others[i - 33];
+    for (int i = 0; i < 41; ++i) {
+        const std::string file = i < 33   ? kTextureTable[i]
+                                 : i < 37 ? others[i - 33]
+                                          : GameSounds::kFiles[i - 37];
         at = json.out.find("{\"file\":\"" + file + "\",\"ok\":true," +
-                               (i < 3 ? "\"width\":256,\"height\":256," : ""),
+                               (i < 3 ? "\"width\":256,\"height\":256," : "") +
+                               (i >= 37 ? "\"rate\":44100,\"seconds\":" : ""),
                            at);
         EXPECT_NE(at, npos) << file << " in\n" << json.out;
     }
@@ -142,6 +146,8 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     WriteBinaryFile(file("textures/cobra/cobra_camo.bmp"),
                     EncodeBmp24(100, 64, std::vector<uint8_t>(100 * 64 * 3, 90)));
     WriteFileText(file("models/cobra_main_barrel.rozi"), "no model");
+    fs::remove(file("sounds/servo.wav"));
+    WriteFileText(file("sounds/launch.wav"), "RIFF but not a sound");
 
     const ToolRun check = Tool({"check", data});
     EXPECT_EQ(check.code, 1) << check.err;
@@ -151,7 +157,9 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
           "PROBLEM  BMP FILE ERROR: Not 24 bpp, 8 instead\n",
           "PROBLEM  100 x 64: OpenGL 1.1 needs a power of two on each side\n",
           "models/cobra_main_barrel.rozi                 PROBLEM  damaged",
-          "\n6 of 37 files with problems\n"})
+          "sounds/servo.wav                              PROBLEM  missing\n",
+          "sounds/launch.wav                             PROBLEM  ",
+          "\n8 of 41 files with problems\n"})
         EXPECT_NE(check.out.find(line), npos) << line << " in\n" << check.out;
     EXPECT_NE(check.err.find("cobra_main_barrel.rozi' is damaged: wrong file id\n"), npos)
         << check.err;

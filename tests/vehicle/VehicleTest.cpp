@@ -1,6 +1,6 @@
 #include "model/ModelFiles.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "support/counting/AllocationCounter.h"
 #include "terrain/TerrainTestSupport.h"
 #include "vehicle/Vehicle.h"

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 AppState::AppState()
     : cameraPosition(0, 0, 0), cameraAngles(0, 0, 0), fineTerrain(0), fullscreen(0),

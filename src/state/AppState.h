@@ -19,3 +19,6 @@ struct AppState {
     Vector4 gravity;
     Vector4 wind;
 };
+
+// The program's one state object.
+extern AppState appState;

@@ -1,0 +1,54 @@
+#include "app/CommandLine.h"
+#include "state/AppState.h"
+
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+// What each command line asks for; for a run, the settings the dialog stores
+// when OK is pressed at once on the buttons it pre-selected, --no-dialog and --mute.
+TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
+    using A = CommandLine::Action;
+    const struct {
+        const char* line;
+        A action;
+        std::vector<int> settings; // bits per pixel, full screen, large texture, no dialog, mute
+    } cases[] = {
+        {"", A::Run, {32, 1, 1, 0, 0}},
+        {"--bpp 16 --windowed --texture-size=256", A::Run, {16, 0, 0, 0, 0}},
+        {"--bpp=32 --fullscreen --texture-size 1024 --no-dialog --mute", A::Run, {32, 1, 1, 1, 1}},
+        // The last choice counts, a name's beginning will do, "--" ends the options.
+        {"--windowed --full --no --bpp=16 --", A::Run, {16, 1, 1, 1, 0}},
+        {"--help --bogus", A::Help, {}},
+        {"--vers", A::Version, {}},
+        {"--bogus --help", A::Fail, {}},
+        {"-w", A::Fail, {}},
+        {"-- extra", A::Fail, {}},
+        {"--bpp", A::Fail, {}},
+        {"--bpp 24", A::Fail, {}},
+        {"--texture-size=512", A::Fail, {}},
+        {"--windowed=yes", A::Fail, {}},
+        {"--mute=no", A::Fail, {}},
+    };
+    for (const auto& c : cases) {
+        std::istringstream words(std::string("zezivoze ") + c.line);
+        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
+        std::vector<const char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(argument.c_str());
+        argv.push_back(nullptr);
+        CommandLine line;
+        line.Parse(argv.data());
+        EXPECT_EQ(line.action, c.action) << c.line;
+        EXPECT_EQ(line.error.empty(), c.action != A::Fail) << c.line;
+        if (c.action != A::Run)
+            continue;
+        appState.bitsPerPixel = appState.fullscreen = appState.largeTerrainTexture = 0;
+        AcceptDialogUnshown(OptionsDialogProc, reinterpret_cast<intptr_t>(&line.preset));
+        EXPECT_EQ((std::vector<int>{appState.bitsPerPixel, appState.fullscreen,
+                                    appState.largeTerrainTexture, line.noDialog, line.mute}),
+                  c.settings)
+            << c.line;
+    }
+}

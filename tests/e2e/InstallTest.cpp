@@ -1,0 +1,113 @@
+#include "e2e/ProgramRun.h"
+
+#include "app/OptionsDialog.h"
+
+// The program installed as a player gets it (into a prefix, or as the Debian
+// package), and its command line.
+
+namespace fs = std::filesystem;
+
+namespace {
+// Runs a shell command line in a folder; its exit code.
+int Shell(const fs::path& folder, const std::string& command) {
+    const int status = std::system(("cd " + folder.string() + " && " + command).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+} // namespace
+
+// Installed, the game starts from an unrelated empty folder; its log and its
+// terrain cache go to the XDG folders, and the second start uses that cache.
+TEST(Installed, StartsAnywhereAndKeepsLogAndCacheInTheXdgFolders) {
+    TempDir temp;
+    const fs::path empty = temp.path() / "empty";
+    ASSERT_EQ(Shell(temp.path(),
+                    ZEZIVOZE_CMAKE " --install " ZEZIVOZE_BINARY_DIR
+                                   " --prefix prefix >/dev/null && mkdir empty && "
+                                   "desktop-file-validate prefix/share/applications/*.desktop"),
+              0);
+    unsetenv("ZEZIVOZE_DATA");
+    setenv("XDG_STATE_HOME", (temp.path() / "state").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (temp.path() / "cache").c_str(), 1);
+    const std::string log = temp.File("state/zezivoze/error.out");
+    const std::string cache = temp.File("cache/zezivoze/landscpf.dat");
+    fs::file_time_type made;
+    for (bool first : {true, false}) {
+        ProgramRun run; // with no dialog: a dialog would wait, and no game window come
+        run.Launch(temp.File("prefix/bin/zezivoze"), {"--no-dialog", "--windowed"}, empty);
+        const unsigned long main = run.WaitForWindow(ProgramRun::kMainTitle);
+        ASSERT_NE(main, 0u) << run.Describe();
+        EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
+        const std::string text = ReadFileText(log);
+        EXPECT_TRUE(text.starts_with("Log file '" + log + "' opened.\nZezivoze error log\n") &&
+                    text.ends_with("Log file closed\n"))
+            << text;
+        // Only the first start looks for the cache in vain, and makes it.
+        EXPECT_EQ(text.find("Unable to open file (" + cache + ")") != std::string::npos, first);
+        EXPECT_EQ(text.find("landscpf") == std::string::npos, !first) << text;
+        made = first ? fs::last_write_time(cache) : made;
+        EXPECT_EQ(fs::last_write_time(cache), made);
+        EXPECT_TRUE(fs::is_empty(empty));
+    }
+}
+
+// The Debian package holds the programs, the data, the menu entry and the
+// icon and names its libraries; unpacked, its programs run: the game tells its
+// version, or, given a bad option in its data folder, its usage with exit code
+// 2 and no log; the data tool finds the data whole.
+TEST(Installed, DebianPackageHoldsEverythingAndItsProgramsRun) {
+    TempDir temp;
+    ASSERT_EQ(Shell(temp.path(), ZEZIVOZE_CPACK
+                    " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
+                    " >/dev/null && dpkg-deb -c *.deb >listing && "
+                    "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && "
+                    "r/usr/bin/zezivoze --version >version && "
+                    "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
+                    "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage"),
+              2);
+    const std::string listing = ReadFileText(temp.File("listing"));
+    for (const char* path :
+         {"bin/zezivoze", "bin/zezivoze-data", "share/zezivoze/textures/landscp.bmp",
+          "share/zezivoze/models/cobra_body.rozi", "share/zezivoze/sounds/engine.wav",
+          "share/applications/zezivoze.desktop", "share/icons/hicolor/scalable/apps/zezivoze.svg"})
+        EXPECT_NE(listing.find(std::string(" ./usr/") + path + "\n"), std::string::npos) << path;
+    // Nothing that a run in the build's data folder writes there.
+    EXPECT_TRUE(listing.find("error.out") == listing.find("landscpf")) << listing;
+    const std::string depends = ReadFileText(temp.File("depends"));
+    for (const char* library : {"libsdl2-2.0-0", "libsdl2-mixer-2.0-0", "libgl1", "libglu1-mesa"})
+        EXPECT_NE(depends.find(library), std::string::npos) << depends;
+    EXPECT_TRUE(ReadFileText(temp.File("version")).starts_with("zezivoze 1."));
+    EXPECT_TRUE(ReadFileText(temp.File("r/usage"))
+                    .starts_with("zezivoze: unrecognized option '--bogus'\nUsage: zezivoze"));
+    EXPECT_FALSE(fs::exists(temp.File("r/usr/share/zezivoze/error.out")));
+}
+
+// The display options pre-select the dialog's buttons; OK starts with them.
+TEST(Options, PreselectTheDialogsButtons) {
+    ProgramRun run;
+    run.Launch(ZEZIVOZE_PROGRAM, {"--bpp", "16", "--windowed", "--texture-size=256"}, run.dir());
+    const unsigned long dialog = run.WaitForWindow(ProgramRun::kDialogTitle);
+    ASSERT_NE(dialog, 0u) << run.Describe();
+    // A checked radio button has a blue dot in its middle; the dialog sits at
+    // (160, 140), two pixels a dialog unit. Looked at until it has been drawn.
+    std::vector<int> checked;
+    for (int look = 0; look < 100 && checked.empty(); ++look, Pause(0.1)) {
+        const std::vector<uint8_t> picture = run.Picture();
+        for (int i = 0; i < optionsDialogTemplate.controlCount && !picture.empty(); ++i) {
+            const DialogControl& button = optionsDialogTemplate.controls[i];
+            const size_t at = ((140 + 2 * button.y + 6) * 640 + 160 + 2 * button.x + 9) * 3;
+            if (button.kind == ControlKind::RadioButton && picture[at + 2] > 200 &&
+                picture[at] < 150)
+                checked.push_back(button.id);
+        }
+    }
+    EXPECT_EQ(checked, (std::vector<int>{IDC_BITS_16, IDC_FULLSCREEN_NO, IDC_TEXTURE_256}));
+    ASSERT_TRUE(run.Key(dialog, "Return"));
+    const unsigned long main = run.WaitForWindow(ProgramRun::kMainTitle);
+    ASSERT_NE(main, 0u) << run.Describe();
+    EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
+    // Windowed, and 16 terrain tiles of 256.
+    const std::string log = run.Log();
+    EXPECT_TRUE(log.find("Using windowed mode.\n") != std::string::npos &&
+                log.find("Texture '15' loaded\n") != std::string::npos)
+        << log;
+}
