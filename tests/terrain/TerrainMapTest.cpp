@@ -48,11 +48,10 @@ class Quadtree : public testing::Test {
 
 // The height against its arithmetic written out in the same order, in single
 // precision, over a grid of points inside, on the edges and outside.
-TEST(HeightSampling, HeightAtFollowsItsArithmeticToTheBitAndIsZeroOutside) {
-    Landscape land;
+TEST(HeightSampling, HeightAtSampleVertexAndWorldToMap) {
+    Landscape& land = landscape; // WorldToMap reads the global one's size
     FillHeightMap(land, 23, 19,
                   [](int32_t r, int32_t c) { return uint8_t(5 + r * 37 + c * c * 11); });
-    EXPECT_EQ(land.HeightAt(0, 0), 5.0f); // the top-left sample
     std::vector<float> at = {-0.01f, 1e30f, std::numeric_limits<float>::quiet_NaN()};
     for (int k = 0; k <= 150; ++k)
         at.push_back(float(k) / 140.0f);
@@ -76,33 +75,28 @@ TEST(HeightSampling, HeightAtFollowsItsArithmeticToTheBitAndIsZeroOutside) {
         FillHeightMap(land, w, h, [](int32_t, int32_t) { return uint8_t(99); });
         EXPECT_TRUE(land.HeightAt(0, 0) == 0.0f && land.HeightAt(0.5f, 0.5f) == 0.0f) << w << h;
     }
-}
 
-TEST(HeightSampling, SampleVertexAndWorldToMap) {
-    FillHeightMap(landscape, 128, 128, [](int32_t, int32_t) { return uint8_t(10); });
+    // One texture repeat per 32 cells; outside: y = 0, x and z still written,
+    // the texture coordinate untouched.
+    FillHeightMap(land, 128, 64, [](int32_t, int32_t) { return uint8_t(10); });
     Vector4 vertex;
     float texCoord[2] = {-1.0f, -1.0f};
-    // One repeat per 32 cells; outside: y = 0, x and z still written, the
-    // texture coordinate untouched.
     for (float u : {1.0f, -0.5f}) {
-        landscape.SampleVertex(u, u < 0 ? 0.25f : 1.0f, vertex, texCoord);
-        EXPECT_TRUE(Near(
-            vertex, u < 0 ? Vector4(-6095.24f, 0, 3047.62f) : Vector4(12190.48f, 10, 12190.48f),
-            0.01f));
+        land.SampleVertex(u, u < 0 ? 0.25f : 0.5f, vertex, texCoord);
+        EXPECT_TRUE(Near(vertex,
+                         u < 0 ? Vector4(-6095.24f, 0, 1523.81f) : Vector4(12190.48f, 10, 3047.62f),
+                         0.01f));
         EXPECT_TRUE(std::abs(texCoord[0] - 3.80952f) < 1e-4f &&
-                    std::abs(texCoord[1] - 3.80952f) < 1e-4f);
+                    std::abs(texCoord[1] - 0.952381f) < 1e-4f);
     }
-
-    // WorldToMap reads the global landscape's size and leaves the map scale in.
-    FillHeightMap(landscape, 128, 64, [](int32_t, int32_t) { return uint8_t(0); });
+    // WorldToMap leaves the map scale in.
     float x = 12190.48f, z = 6400.0f;
     Landscape::WorldToMap(x, z);
     EXPECT_TRUE(std::abs(x - 0.952381f) < 1e-6f && z == 1.0f) << x << ", " << z;
-    landscape.Unload();
-    landscape.Unload(); // twice is harmless
+    land.Unload();
+    land.Unload(); // twice is harmless
     // The sizes stay, the samples are gone: heights read as 0, nothing is read.
-    EXPECT_TRUE(landscape.heightMap == nullptr && landscape.loaded == 0 &&
-                landscape.HeightAt(0.5f, 0.5f) == 0.0f);
+    EXPECT_TRUE(land.heightMap == nullptr && land.loaded == 0 && land.HeightAt(0.5f, 0.5f) == 0);
 }
 
 TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
@@ -116,27 +110,20 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
         Walk(land, tree);
         EXPECT_EQ(tree.nodes, nodes);
         ASSERT_EQ(int(tree.leaves.size()), perSide * perSide);
-        for (TerrainNode* leaf : tree.leaves)
-            EXPECT_EQ(leaf->size, 1.0f / float(perSide));
         // The first leaf of child 1 comes after all of child 0's.
         const TerrainNode* firstOfChild1 = tree.leaves[perSide * perSide / 4];
         EXPECT_TRUE(firstOfChild1->x0 == 0.5f && firstOfChild1->z0 == 0.0f);
 
-        auto contacts = [&](Vector4 centre, Vector4 size) {
+        // A box touches the given leaves, depth first: each gives a fan of four
+        // triangles from its centre over its corners in order, at their world
+        // positions (6095.24 units across the map).
+        auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> leaves) {
             Vehicle vehicle;
             vehicle.boxCentre = centre, vehicle.boxSize = size;
-            const bool touched = land.CollectContacts(centre, size, vehicle);
-            std::vector<GroundTriangle> list;
+            EXPECT_EQ(land.CollectContacts(centre, size, vehicle), !leaves.empty());
+            std::vector<GroundTriangle> got;
             for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
-                list.push_back(*t);
-            EXPECT_EQ(touched, !list.empty());
-            return list;
-        };
-        // Each touched leaf, depth first, gives a fan of four triangles from its
-        // centre over its corners in order, at their world positions (6095.24
-        // units across the map).
-        auto expectFans = [](const std::vector<GroundTriangle>& got,
-                             const std::vector<TerrainNode*>& leaves) {
+                got.push_back(*t);
             ASSERT_EQ(got.size(), leaves.size() * 4);
             const float at[6][2] = {{0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
             for (size_t i = 0; i < got.size(); ++i) {
@@ -156,13 +143,11 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
         // ground: touching. The leaf's half-extents add to the full edge lengths.
         TerrainNode& target = *tree.leaves[37];
         const Vector4 small(1.0f, 12.0f, 1.0f);
-        expectFans(contacts(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small),
-                   {&target});
-        EXPECT_TRUE(
-            contacts(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small).empty());
-        EXPECT_TRUE(contacts(Vector4(-1e6f, 0.0f, -1e6f), Vector4(50, 50, 50)).empty());
+        expectFans(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small, {&target});
+        expectFans(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small, {});
+        expectFans(Vector4(-1e6f, 0.0f, -1e6f), Vector4(50, 50, 50), {});
         // A box over the whole map touches every leaf.
-        expectFans(contacts(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000)), tree.leaves);
+        expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), tree.leaves);
         land.Unload();
         EXPECT_EQ(land.children[0], nullptr);
     }
