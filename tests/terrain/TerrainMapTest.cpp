@@ -245,7 +245,7 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
         bytes.resize(size);
         EXPECT_EQ(verdict(bytes, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch) << size;
     }
-    good[0] = 0xFF, good[3] = 0x7F;
+    good[4] = 0xFF, good[7] = 0x7F; // columns (a changed tile count changes both)
     EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch);
 
     // A write cancelled halfway, or one that cannot be made, leaves the old file

@@ -37,7 +37,8 @@ void Move(Vehicle& v) {
 }
 
 // The test tank loaded from a scratch working directory, at the origin with
-// all angles 0; Stand() gives a tank the scene's pose on flat ground.
+// all angles 0; Stand() gives a tank the scene's pose on flat ground (high
+// ground far off, in the map's first two columns).
 class VehicleTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -52,7 +53,8 @@ class VehicleTest : public testing::Test {
     Vehicle& Stand(Vehicle& vehicle) {
         if (landscape.loaded != 1)
             FillHeightMap(
-                landscape, 16, 16, [](int32_t, int32_t) { return uint8_t(90); }, true);
+                landscape, 16, 16,
+                [](int32_t, int32_t column) { return uint8_t(column < 2 ? 200 : 90); }, true);
         vehicle.Load();
         vehicle.Rotate(270, 0, 0);
         vehicle.SetPosition(80, 93.0f / 9, 80); // resting 3 world units above the ground
@@ -175,43 +177,8 @@ TEST_F(VehicleTest, ContactReachIsFortyWorldUnitsAndTheLastTriangleDecides) {
     EXPECT_FLOAT_EQ(tank.body.position.y, (40 + 3) * 0.11111111f);
 }
 
-TEST_F(VehicleTest, FallThroughCatchSamplesAtVehicleUnits) {
-    // High ground only in the map's first two columns: at vehicle x = 80 the
-    // catch samples u = 0.05 (column 0.76), while the tank stands at world
-    // x = 720, over column 7, where the ground is 0.
-    FillHeightMap(
-        landscape, 16, 16, [](int32_t, int32_t column) { return uint8_t(column < 2 ? 200 : 0); },
-        true);
-    tank.Rotate(270, 0, 0);
-    const float h = 200 * 0.11111111f;
-    tank.SetPosition(80, -30, 80);
-    tank.fallSpeed = -0.5f;
-    tank.motion = Vector4(0, -0.3f, 0);
-    tank.Update(50);
-    EXPECT_TRUE(Triangles(tank).empty());
-    EXPECT_NEAR(tank.body.position.y, h + 2.5f, 1e-4f);
-    EXPECT_EQ(tank.fallSpeed, 0);
-    EXPECT_LT(tank.motion.y, 0); // the catch leaves the motion alone
-    tank.SetPosition(80, h - 44.9f, 80); // at h - 45 or above the catch leaves it be
-    tank.motion = Vector4(0, 0, 0);
-    tank.Update(50);
-    EXPECT_LT(tank.body.position.y, h - 44.9f);
-}
-
-TEST_F(VehicleTest, LongAndZeroFramesStayFinite) {
-    Vehicle reference;
-    // A 200 ms frame moves the tank as one 50 ms step; a 0 ms frame as 1 ms.
-    for (auto [ms, as] : {std::pair{200.0f, 50.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
-        Move(Stand(tank));
-        Move(Stand(reference));
-        tank.Update(ms);
-        reference.Update(as);
-        EXPECT_EQ(State(tank), State(reference)) << ms; // NaN would differ from itself
-    }
-}
-
-TEST_F(VehicleTest, OnTheGroundContactDampsTheMotionAndReusesItsNodes) {
-    Vehicle fresh;
+TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
+    Vehicle reference, fresh;
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(Stand(tank).FindGround());
     ASSERT_TRUE(Stand(fresh).FindGround());
@@ -238,6 +205,28 @@ TEST_F(VehicleTest, OnTheGroundContactDampsTheMotionAndReusesItsNodes) {
         tank.Update(fall < -0.03f ? 20 : 50);
         EXPECT_TRUE(Triangles(tank).empty());
         EXPECT_FLOAT_EQ(tank.fallSpeed, fall);
+    }
+    // Deep below, the catch puts it on the ground sampled at vehicle units: at
+    // x = 80, u = 0.05 (column 0.76, high), not at world x = 720 (column 7).
+    const float h = 200 * 0.11111111f;
+    tank.SetPosition(80, -30, 80);
+    tank.fallSpeed = -0.5f;
+    tank.motion = Vector4(0, -0.3f, 0);
+    tank.Update(50);
+    // The catch leaves the motion alone; at h - 45 or above it leaves the tank be.
+    EXPECT_TRUE(Triangles(tank).empty() && tank.fallSpeed == 0 && tank.motion.y < 0);
+    EXPECT_NEAR(tank.body.position.y, h + 2.5f, 1e-4f);
+    tank.SetPosition(80, h - 44.9f, 80);
+    tank.motion = Vector4(0, 0, 0);
+    tank.Update(50);
+    EXPECT_LT(tank.body.position.y, h - 44.9f);
+    // A 200 ms frame moves the tank as one 50 ms step; a 0 ms frame as 1 ms.
+    for (auto [ms, as] : {std::pair{200.0f, 50.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
+        Move(Stand(tank));
+        Move(Stand(reference));
+        tank.Update(ms);
+        reference.Update(as);
+        EXPECT_EQ(State(tank), State(reference)) << ms; // NaN would differ from itself
     }
 }
 
