@@ -16,21 +16,17 @@
 namespace fs = std::filesystem;
 
 namespace {
-// The leaves depth first (children 0 to 3), and how many nodes the tree has.
-struct Tree {
-    std::vector<TerrainNode*> leaves;
-    int nodes = 0;
-};
-
-void Walk(TerrainNode& node, Tree& tree) {
-    ++tree.nodes;
+// Gathers the leaves depth first (children 0 to 3); returns how many nodes the tree has.
+int Walk(TerrainNode& node, std::vector<TerrainNode*>& leaves) {
+    int nodes = 1;
     if (node.children[0] == nullptr)
-        tree.leaves.push_back(&node);
+        leaves.push_back(&node);
     for (TerrainNode* child : node.children)
         if (child != nullptr)
-            Walk(*child, tree);
+            nodes += Walk(*child, leaves);
         else
             EXPECT_EQ(node.children[0], nullptr) << "all four children or none";
+    return nodes;
 }
 
 const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int tileSize, int x, int y) {
@@ -106,28 +102,27 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
         Landscape land;
         FillHeightMap(
             land, 64, 64, [](int32_t, int32_t) { return uint8_t(0); }, true);
-        Tree tree;
-        Walk(land, tree);
-        EXPECT_EQ(tree.nodes, nodes);
-        ASSERT_EQ(int(tree.leaves.size()), perSide * perSide);
+        std::vector<TerrainNode*> leaves;
+        EXPECT_EQ(Walk(land, leaves), nodes);
+        ASSERT_EQ(int(leaves.size()), perSide * perSide);
         // The first leaf of child 1 comes after all of child 0's.
-        const TerrainNode* firstOfChild1 = tree.leaves[perSide * perSide / 4];
+        const TerrainNode* firstOfChild1 = leaves[perSide * perSide / 4];
         EXPECT_TRUE(firstOfChild1->x0 == 0.5f && firstOfChild1->z0 == 0.0f);
 
         // A box touches the given leaves, depth first: each gives a fan of four
         // triangles from its centre over its corners in order, at their world
         // positions (6095.24 units across the map).
-        auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> leaves) {
+        auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> touched) {
             Vehicle vehicle;
             vehicle.boxCentre = centre, vehicle.boxSize = size;
-            EXPECT_EQ(land.CollectContacts(centre, size, vehicle), !leaves.empty());
+            EXPECT_EQ(land.CollectContacts(centre, size, vehicle), !touched.empty());
             std::vector<GroundTriangle> got;
             for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
                 got.push_back(*t);
-            ASSERT_EQ(got.size(), leaves.size() * 4);
+            ASSERT_EQ(got.size(), touched.size() * 4);
             const float at[6][2] = {{0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
             for (size_t i = 0; i < got.size(); ++i) {
-                const TerrainNode& leaf = *leaves[i / 4];
+                const TerrainNode& leaf = *touched[i / 4];
                 const Vector4* points[3] = {&got[i].p0, &got[i].p1, &got[i].p2};
                 for (size_t k = 0; k < 3; ++k) {
                     const float* c = at[k == 0 ? 0 : i % 4 + k];
@@ -141,13 +136,13 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
         };
         // A small box over one leaf, its centre exactly boxSize.y above the flat
         // ground: touching. The leaf's half-extents add to the full edge lengths.
-        TerrainNode& target = *tree.leaves[37];
+        TerrainNode& target = *leaves[37];
         const Vector4 small(1.0f, 12.0f, 1.0f);
         expectFans(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small, {&target});
         expectFans(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small, {});
         expectFans(Vector4(-1e6f, 0.0f, -1e6f), Vector4(50, 50, 50), {});
         // A box over the whole map touches every leaf.
-        expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), tree.leaves);
+        expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
         land.Unload();
         EXPECT_EQ(land.children[0], nullptr);
     }
@@ -185,9 +180,9 @@ TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     const TerrainSources input{a.data(), b.data(), c.data()};
     std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
-    BlendTerrainTiles(land.Field(), input, 256, small.data());
+    BlendTerrainTiles(land.Field(), input, 128, small.data()); // the smallest tiles, 64 of them
     for (int threads : {1, 3}) {
-        BlendTerrainTiles(land.Field(), input, 256, other.data(), {}, threads);
+        BlendTerrainTiles(land.Field(), input, 128, other.data(), {}, threads);
         EXPECT_EQ(small, other) << threads << " threads";
     }
     // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
@@ -199,7 +194,7 @@ TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
             for (int k = 0; k < 3; ++k) {
                 const uint8_t expected = BlendChannel(a[s + k], b[s + k], c[s + k], w);
                 if (TileTexel(large, 1024, x, y)[k] != expected ||
-                    TileTexel(small, 256, x, y)[k] != expected)
+                    TileTexel(small, 128, x, y)[k] != expected)
                     if (++mismatches < 5)
                         ADD_FAILURE() << "texel " << x << ", " << y << " channel " << k;
             }

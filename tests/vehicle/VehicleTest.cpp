@@ -252,14 +252,13 @@ TEST_F(VehicleTest, DrawsTheTankWhereItsPositionPutsItTexturedAndRestoresTheMatr
                  {0, -60, 0, {0, 0, 0}},       {0, -5, 0, {0, 0, 0}},
                  {0, -40, 10, {0, 0, 0}},      {90, -42.1f, 20, {255, 255, 255}},
                  {90, -15, 0, {0, 0, 0}}};
+    tank.SetPosition(-5, 0, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0, 0, 5);
+    std::vector<GLfloat> before(16), after(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
     for (const auto& look : looks) {
-        tank.SetPosition(-5, 0, 0);
         tank.turret.rotation.z = look.turret;
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glTranslatef(0, 0, 5);
-        std::vector<GLfloat> before(16), after(16);
-        glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_TEXTURE_2D);    // Draw turns it on
         glMatrixMode(GL_PROJECTION); // and selects the modelview matrix itself
