@@ -36,11 +36,10 @@ class TerrainScene : public testing::Test {
   protected:
     static void WriteHeightMap(int width, int height,
                                const std::function<uint8_t(int32_t, int32_t)>& heights) {
-        std::vector<uint8_t> samples;
+        std::vector<uint8_t> rgb; // the height is the blue byte; red and green are noise
         for (int i = 0; i < width * height; ++i)
-            samples.push_back(heights(i / width, i % width));
-        ASSERT_TRUE(
-            WriteBinaryFile("textures/landscp.bmp", EncodeHeightMapBmp(width, height, samples)));
+            rgb.insert(rgb.end(), {uint8_t(i * 7), uint8_t(i), heights(i / width, i % width)});
+        ASSERT_TRUE(WriteBinaryFile("textures/landscp.bmp", EncodeBmp24(width, height, rgb)));
     }
 
     static void WritePicture(const char* name, int size, const std::vector<uint8_t>& rgb) {
@@ -192,9 +191,9 @@ using TerrainLoad = TerrainScene;
 TEST_F(TerrainDraw, WaterShowsOverLowGroundWithinTheTerrainsRectangle) {
     appState.fineTerrain = 1;
     appState.largeTerrainTexture = 1;
-    // Top-left and bottom-right quarters at 60, the others at 220.
+    // Top-left and bottom-right quarters at 124, just under the water at 128, the others at 220.
     WriteHeightMap(96, 64,
-                   [](int32_t r, int32_t c) { return uint8_t((r < 32) == (c < 48) ? 60 : 220); });
+                   [](int32_t r, int32_t c) { return uint8_t((r < 32) == (c < 48) ? 124 : 220); });
     land.Load("textures/landscp.bmp");
     PaintTile(0, 1024, 160, 80, 0);
     const TopView view(land);
