@@ -16,14 +16,15 @@ struct Flood {
     const char* what;
     bool input; // else size changes, each a message the loop hands on
     int count;  // at most; SDL may take fewer
+    int frames = 0;
+    bool frameAfterClose = false;
 };
 Flood flood;
-int frames = 0;
-bool frameAfterClose = false;
 
 void FloodThenClose() {
-    frameAfterClose = frameAfterClose || errorLog.file == nullptr; // the close closes the log
-    if (++frames == 1) {
+    // The close closes the log.
+    flood.frameAfterClose = flood.frameAfterClose || errorLog.file == nullptr;
+    if (++flood.frames == 1) {
         const Uint32 input[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,    SDL_KEYUP,
                                 SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL, SDL_TEXTINPUT};
         SDL_Event event{};
@@ -35,7 +36,7 @@ void FloodThenClose() {
                 break;
         }
         PostWindowMessage(glWindow.window, WM_CLOSE);
-    } else if (frames == 50) { // ends a loop that never takes the close
+    } else if (flood.frames == 50) { // ends a loop that never takes the close
         WindowProc(glWindow.window, WM_CLOSE, 0, 0);
     }
 }
@@ -47,8 +48,6 @@ TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue)
                             {"a queue full of messages", false, 1 << 30}};
     for (const Flood& tried : floods) {
         flood = tried;
-        frames = 0;
-        frameAfterClose = false;
         LogCapture log;
         glWindow.SetWindowProc(WindowProc);
         glWindow.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
@@ -58,7 +57,8 @@ TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue)
         inputDevices->CreateKeyboard(glWindow.window);
         inputDevices->CreateMouse(glWindow.window);
         RunMessageLoop();
-        EXPECT_TRUE(frames <= 2 && !frameAfterClose) << tried.what << ": " << frames << " frames";
+        EXPECT_TRUE(flood.frames <= 2 && !flood.frameAfterClose)
+            << tried.what << ": " << flood.frames;
         EXPECT_TRUE(inputDevices == nullptr && log.Finish().ends_with("Log file closed\n"));
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         SDL_DestroyWindow(glWindow.window);
