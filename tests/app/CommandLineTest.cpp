@@ -1,9 +1,8 @@
 #include "app/CommandLine.h"
 #include "state/AppState.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 #include <vector>
 
 // What each command line asks for; for a run, the settings the dialog stores
@@ -32,11 +31,10 @@ TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
         {"--mute=no", A::Fail, {}},
     };
     for (const auto& c : cases) {
-        std::istringstream words(std::string("zezivoze ") + c.line);
-        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
-        std::vector<const char*> argv;
-        for (const std::string& argument : arguments)
-            argv.push_back(argument.c_str());
+        std::string text = std::string("zezivoze ") + c.line;
+        std::vector<char*> argv;
+        for (char* word = std::strtok(text.data(), " "); word; word = std::strtok(nullptr, " "))
+            argv.push_back(word);
         argv.push_back(nullptr);
         CommandLine line;
         line.Parse(argv.data());

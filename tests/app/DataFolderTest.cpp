@@ -33,8 +33,8 @@ TEST(DataFolder, FindsTheDataAndAPlaceForWhatItWrites) {
     for (const auto& c : cases) {
         fs::current_path(root / c.from);
         data.Find(c.around);
-        EXPECT_EQ(data.folder, c.folder) << c.from << " " << c.around.dataVariable;
-        EXPECT_EQ(data.logFile + " " + data.cacheFile, c.files);
+        EXPECT_EQ(data.folder + " " + data.logFile + " " + data.cacheFile, c.folder + " " + c.files)
+            << c.from << " " << c.around.dataVariable;
         EXPECT_EQ(data.warning.empty(), c.around.dataVariable != "../work");
     }
     // A data folder that cannot be written (root writes anywhere).

@@ -21,7 +21,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 
 // The program started as WinMain starts it, minus the dialog: windowed, in a
@@ -47,10 +46,13 @@ class GameScene : public testing::Test {
             WindowProc(glWindow.window, WM_CLOSE, 0, 0);
     }
 
-    // One loop pass's drawing. The picture is read from the back buffer, so
-    // the swap is left to the next frame.
-    void Frame() {
+    // One loop pass's drawing, optionally with a steady step however fast the
+    // frames run. The picture is read from the back buffer, so the swap is left
+    // to the next frame.
+    void Frame(int32_t stepMs = 0) {
         glWindow.SwapBuffers();
+        if (stepMs > 0)
+            appState.elapsedMs = stepMs;
         RenderFrame();
     }
 
@@ -66,47 +68,45 @@ class GameScene : public testing::Test {
 };
 
 namespace {
-// The modelview matrix SetProjectionAndView builds from the camera: pitch,
-// then yaw, then translation.
-void ExpectModelviewFrom(Vector4 position, Vector4 angles) {
-    SetProjectionAndView();
-    Matrix4 expected = Matrix4::Rotation(angles.x, Vector4(1, 0, 0)) *
-                       Matrix4::Rotation(angles.y, Vector4(0, 1, 0)) * Matrix4(position);
-    float actual[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, actual);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected.m[i], 2e-3) << "element " << i;
-}
-
 // The offset turned by the heading, away from the tank (nine units to a map step).
 void ExpectChaseCamera(float heading) {
     Vector4 eye = Matrix4::Rotation(heading, Vector4(0, 1, 0)) * Vector4(55.6f, -24.0f, 0.0f);
-    const Vector4& tank = firstTank.body.position;
-    EXPECT_NEAR(appState.cameraPosition.x, eye.x - 9 * tank.x, 1e-3);
-    EXPECT_NEAR(appState.cameraPosition.y, eye.y - 9 * tank.y, 1e-3);
-    EXPECT_NEAR(appState.cameraPosition.z, eye.z - 9 * tank.z, 1e-3);
+    EXPECT_TRUE(Near(appState.cameraPosition, eye - firstTank.body.position * 9, 1e-3f));
     EXPECT_NEAR(appState.cameraAngles.y, 89 - heading, 1e-4);
     EXPECT_EQ(appState.cameraAngles.x, 5.0f);
 }
-
-float Length(const Vector4& v) {
-    return std::sqrt(Dot(v, v));
-}
 } // namespace
 
-TEST_F(GameScene, FirstFrameLooksFromTheStartCameraThenTheChaseCameraFollows) {
+// The start camera and the first frame's step; the second tank accelerating in
+// the first frame and every other one; the chase camera following hull and
+// turret; H flipping the detail once a press; Q putting the tank back; the
+// sounds placed and followed.
+TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     EXPECT_EQ(appState.elapsedMs, 50); // the first frame's step, not yet measured
-    ExpectModelviewFrom(Vector4(24.3f, -388.2f, -44.3f), Vector4(5, 89, 0));
-    float projection[16];
+    // Pitch, then yaw, then the offset; 45 degrees at 640 x 480.
+    SetProjectionAndView();
+    const Matrix4 view = Matrix4::Rotation(5, Vector4(1, 0, 0)) *
+                         Matrix4::Rotation(89, Vector4(0, 1, 0)) *
+                         Matrix4(Vector4(24.3f, -388.2f, -44.3f));
+    float modelview[16], projection[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-4); // 45 degrees
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(modelview[i], view.m[i], 2e-3) << "element " << i;
+    EXPECT_NEAR(projection[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-4);
     EXPECT_NEAR(projection[0], projection[5] * 480.0 / 640.0, 1e-4);
 
-    Frame();
-    ExpectChaseCamera(firstTank.body.rotation.z);
-    EXPECT_GE(appState.elapsedMs, 1);
+    float previous = Dot(secondTank.thrust, secondTank.thrust); // squared, as below
+    for (int frame = 1; frame <= 6; ++frame) {
+        Frame(50); // a steady step, so the damping is the same each time
+        const float now = Dot(secondTank.thrust, secondTank.thrust);
+        EXPECT_EQ(secondTankToggle, frame % 2) << "frame " << frame;
+        EXPECT_TRUE(frame % 2 ? now > previous : now < previous) << "frame " << frame;
+        previous = now;
+    }
+    EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
+    EXPECT_GE(appState.elapsedMs, 1);            // measured
 
-    // Steering turns the camera with the hull; turretView adds the turret's angle.
     Hold(DIK_LEFT, 10);
     EXPECT_NE(firstTank.body.rotation.z, 0.0f);
     ExpectChaseCamera(firstTank.body.rotation.z);
@@ -114,48 +114,25 @@ TEST_F(GameScene, FirstFrameLooksFromTheStartCameraThenTheChaseCameraFollows) {
     firstTank.turret.rotation.z = 30;
     Frame();
     ExpectChaseCamera(firstTank.body.rotation.z + 30);
-    ExpectModelviewFrom(appState.cameraPosition, appState.cameraAngles);
     turretView = 0;
-}
 
-TEST_F(GameScene, SecondTankAcceleratesInTheFirstFrameAndEveryOtherOne) {
-    float previous = Length(secondTank.thrust);
-    for (int frame = 1; frame <= 6; ++frame) {
-        appState.elapsedMs = 50; // a steady step, so the damping is the same each time
-        Frame();
-        const float now = Length(secondTank.thrust);
-        const bool accelerates = frame % 2 == 1;
-        EXPECT_EQ(secondTankToggle, accelerates ? 1.0f : 0.0f) << "frame " << frame;
-        EXPECT_TRUE(accelerates ? now > previous : now < previous) << "frame " << frame;
-        previous = now;
-    }
-    EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
-}
-
-TEST_F(GameScene, HFlipsTheDetailWithoutTakingTextureSlotsAndQPutsTheTankBack) {
-    Frame();
     const int32_t slots = textureManager.count;
-    // H switches the terrain's detail once a press, however long it is held.
-    for (int fine : {0, 1, 0}) {
+    for (int fine : {0, 1, 0}) { // however long it is held
         Hold(DIK_H, 3);
         Frame();
         EXPECT_EQ(appState.fineTerrain, fine);
     }
     EXPECT_EQ(textureManager.count, slots);
     EXPECT_EQ(landscape.loaded, 1);
-
-    // Q puts the tank back and keeps its motion.
-    firstTank.motion = Vector4(0.5f, 0, 0);
+    firstTank.motion = Vector4(0.5f, 0, 0); // kept
     Hold(DIK_Q, 1);
     EXPECT_NE(firstTank.body.position.x, 5.0f); // moved on by this frame's own step
     EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
-    EXPECT_GT(Length(firstTank.motion), 0.0f);
-}
+    EXPECT_GT(Dot(firstTank.motion, firstTank.motion), 0.0f);
 
-// Sounds are placed as the frame's view shows the world: ahead in both ears, to
-// one side louder in that ear, far off faint. With the engines and the servo
-// running and a burst ringing, following a frame allocates nothing.
-TEST_F(GameScene, SoundsArePlacedAsTheViewShowsThemAndFollowTheFrameWithoutAllocating) {
+    // Sounds are placed as the frame's view shows the world: ahead in both ears,
+    // to one side louder in that ear, far off faint. With the engines and the
+    // servo running and a burst ringing, following a frame allocates nothing.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     gameSounds.Start();
     ASSERT_TRUE(gameSounds.device.IsOpen()) << gameSounds.device.Error();
@@ -185,10 +162,8 @@ TEST_F(GameScene, SoundsArePlacedAsTheViewShowsThemAndFollowTheFrameWithoutAlloc
     effectActive = 1;
     shot.Spawn(firstTank.muzzlePoint, firstTank.shotVelocity, 60);
     gameSounds.ShotSpawned();
-    for (int i = 0; i < 100 && !shot.exploded; ++i) {
-        appState.elapsedMs = 50; // steps of a steady length, however fast the frames run
-        Frame();
-    }
+    for (int i = 0; i < 100 && !shot.exploded; ++i)
+        Frame(50);
     ASSERT_TRUE(shot.exploded);
     // The sound's own part of a frame: a whole frame may still grow the
     // vehicles' pools when a slow machine makes its steps long.
@@ -211,7 +186,7 @@ class PlainScene : public GameScene {
     }
 };
 
-TEST_F(PlainScene, PanelCoversTheTopLeft128Pixels) {
+TEST_F(PlainScene, PanelCoversTheTopLeft128PixelsTintShowsExactlyWhenTheEyeIsAbove512) {
     Frame();
     auto allWhite = [&](int x, int y, int width, int height) {
         std::vector<uint8_t> rgb = ReadBackBuffer(x, y, width, height);
@@ -220,9 +195,7 @@ TEST_F(PlainScene, PanelCoversTheTopLeft128Pixels) {
     EXPECT_TRUE(allWhite(0, 352, 128, 128));
     EXPECT_FALSE(allWhite(128, 352, 1, 128)); // the column right of it
     EXPECT_FALSE(allWhite(0, 351, 128, 1));   // the row below it
-}
 
-TEST_F(PlainScene, TintAppearsExactlyWhenTheEyeIsAbove512) {
     // The sky in the top-right corner is black, or carries the tint's colour
     // (0, 64, 128) at half strength added onto it.
     for (float height : {20.0f, 52.0f, 54.0f, 54.5f, 56.0f, 80.0f}) {
@@ -288,18 +261,17 @@ class ControllerScene : public GameScene {
     SDL_Joystick* pad = nullptr;
 };
 
-TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
+TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAndGo) {
     // The thrust along the hull after one steady frame with Up, the stick at y
     // (forward is negative) or the d-pad.
     auto thrustAhead = [&](bool key, float y, bool dpad) {
         firstTank.thrust = Vector4(0, 0, 0);
-        appState.elapsedMs = 50;
         inputDevices->keyState[DIK_UP] = key ? 0x80 : 0;
         Axis(SDL_CONTROLLER_AXIS_LEFTY, y);
         Button(SDL_CONTROLLER_BUTTON_DPAD_UP, dpad);
-        Frame();
+        Frame(50);
         Vector4 ahead = firstTank.boxCorners[0] - firstTank.boxCorners[1];
-        return Dot(firstTank.thrust, ahead) / Length(ahead);
+        return Dot(firstTank.thrust, ahead) / std::sqrt(Dot(ahead, ahead));
     };
     const float up = thrustAhead(true, 0, false);
     ASSERT_GT(up, 0.0f);
@@ -318,8 +290,7 @@ TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
         const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
         Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
         Axis(SDL_CONTROLLER_AXIS_RIGHTY, y);
-        appState.elapsedMs = ms;
-        Frame();
+        Frame(ms);
         return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
     };
     const auto [turn, raise] = aim(1, -1, 20);
@@ -334,13 +305,10 @@ TEST_F(ControllerScene, SticksDriveAndAimAsArrowsAndMouseTriggerAndAFire) {
         shot.origin = Vector4(0, -5000, 0);
         Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, frame < 2 ? 1 : -1);
         Button(SDL_CONTROLLER_BUTTON_A, frame >= 2);
-        appState.elapsedMs = 20; // the shot's first step, short and steady
-        Frame();
-        EXPECT_LT(Length(shot.origin - firstTank.muzzlePoint), 200.0f) << frame;
+        Frame(20); // the shot's first step, short and steady
+        EXPECT_TRUE(Near(shot.origin, firstTank.muzzlePoint, 200)) << frame; // fired
     }
-}
 
-TEST_F(ControllerScene, ButtonsSwitchOnceAPressBackClosesControllersComeAndGo) {
     // B or the right shoulder switches the camera once a press, held or tapped
     // between two frames; so does Y the detail. X puts the tank back.
     Press(SDL_CONTROLLER_BUTTON_B, 2);

@@ -14,45 +14,40 @@
 namespace {
 struct Flood {
     const char* what;
-    bool input;     // else size changes, each a message the loop hands on
-    bool toTheBrim; // until SDL takes no more, else 10,000
+    bool input; // else size changes, each a message the loop hands on
+    int count;  // at most; SDL may take fewer
+    int frames = 0;
+    bool frameAfterClose = false;
 };
 Flood flood;
-int frames = 0;
-bool frameAfterClose = false;
-
-void Fill() {
-    const Uint32 input[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,    SDL_KEYUP,
-                            SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL, SDL_TEXTINPUT};
-    SDL_Event event{};
-    event.window.windowID = SDL_GetWindowID(glWindow.window);
-    event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-    for (int i = 0; flood.toTheBrim || i < 10000; ++i) {
-        event.type = flood.input ? input[i % 6] : Uint32(SDL_WINDOWEVENT);
-        if (SDL_PeepEvents(&event, 1, SDL_ADDEVENT, 0, 0) != 1)
-            break;
-    }
-}
 
 void FloodThenClose() {
-    frameAfterClose = frameAfterClose || errorLog.file == nullptr; // the close closes the log
-    if (++frames == 1) {
-        Fill();
+    // The close closes the log.
+    flood.frameAfterClose = flood.frameAfterClose || errorLog.file == nullptr;
+    if (++flood.frames == 1) {
+        const Uint32 input[] = {SDL_MOUSEMOTION,     SDL_KEYDOWN,    SDL_KEYUP,
+                                SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL, SDL_TEXTINPUT};
+        SDL_Event event{};
+        event.window.windowID = SDL_GetWindowID(glWindow.window);
+        event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        for (int i = 0; i < flood.count; ++i) {
+            event.type = flood.input ? input[i % 6] : Uint32(SDL_WINDOWEVENT);
+            if (SDL_PeepEvents(&event, 1, SDL_ADDEVENT, 0, 0) != 1)
+                break;
+        }
         PostWindowMessage(glWindow.window, WM_CLOSE);
-    } else if (frames == 50) { // ends a loop that never takes the close
+    } else if (flood.frames == 50) { // ends a loop that never takes the close
         WindowProc(glWindow.window, WM_CLOSE, 0, 0);
     }
 }
 } // namespace
 
 TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue) {
-    const Flood floods[] = {{"10,000 input events", true, false},
-                            {"a queue full of input", true, true},
-                            {"a queue full of messages", false, true}};
+    const Flood floods[] = {{"10,000 input events", true, 10000},
+                            {"a queue full of input", true, 1 << 30},
+                            {"a queue full of messages", false, 1 << 30}};
     for (const Flood& tried : floods) {
         flood = tried;
-        frames = 0;
-        frameAfterClose = false;
         LogCapture log;
         glWindow.SetWindowProc(WindowProc);
         glWindow.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
@@ -62,8 +57,8 @@ TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue)
         inputDevices->CreateKeyboard(glWindow.window);
         inputDevices->CreateMouse(glWindow.window);
         RunMessageLoop();
-        EXPECT_LE(frames, 2) << tried.what;
-        EXPECT_FALSE(frameAfterClose) << tried.what;
+        EXPECT_TRUE(flood.frames <= 2 && !flood.frameAfterClose)
+            << tried.what << ": " << flood.frames;
         EXPECT_TRUE(inputDevices == nullptr && log.Finish().ends_with("Log file closed\n"));
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         SDL_DestroyWindow(glWindow.window);
