@@ -1,8 +1,6 @@
 #include "platform/BinaryFile.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 // Written and read back little-endian; reads past the end give FF bytes.
 TEST(BinaryFile, IntegersAreLittleEndianBothWaysAndReadFFPastTheEndOrWhenNotOpen) {
     TempDir dir;

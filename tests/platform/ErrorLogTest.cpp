@@ -1,8 +1,5 @@
 #include "platform/ErrorLog.h"
-#include "platform/MessageBox.h"
 #include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 
 TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
     MessageBoxRecorder boxes;

@@ -1,5 +1,4 @@
 #include "platform/GLWindow.h"
-#include "support/TestSupport.h"
 
 #include <GL/gl.h>
 #include <SDL.h>

@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <tuple>
 
