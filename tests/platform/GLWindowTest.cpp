@@ -1,4 +1,5 @@
 #include "platform/GLWindow.h"
+#include "support/TestSupport.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -47,6 +48,9 @@ TEST(GLWindow, WindowedCreateGivesA640By480ContextThatDestroyReleasesOnce) {
               (std::vector<int>{1, 640, 480, 320, 1, 320, 1, 1, 1, 1}));
     window.Destroy();
     EXPECT_TRUE(!window.IsLive() && SDL_GL_GetCurrentContext() == nullptr);
-    window.Destroy();                 // releases nothing the second time
+    GLTestContext other; // made current: a second Destroy releases nothing, this one neither
+    SDL_GLContext current = SDL_GL_GetCurrentContext();
+    window.Destroy();
+    EXPECT_TRUE(current != nullptr && SDL_GL_GetCurrentContext() == current);
     SDL_DestroyWindow(window.window); // the window itself is SDL's to take back
 }
