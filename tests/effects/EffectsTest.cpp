@@ -263,7 +263,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
 
 // Every impact replaces the effects' display lists: firing for minutes does not
 // pile them up, and a released effect gives its list back.
-TEST_F(Effects, ImpactsKeepTwoDisplayListsAndAMissingStarBindsNothing) {
+TEST_F(Effects, ImpactsKeepTwoDisplayListsAMissingStarBindsNothingSpritesFaceTheViewer) {
     for (int i = 0; i < 200; ++i)
         FireShotIntoTheGround(shot, i);
     EXPECT_EQ(LiveDisplayLists(1 << 16), 2); // the burst's and the plume's
@@ -278,4 +278,13 @@ TEST_F(Effects, ImpactsKeepTwoDisplayListsAndAMissingStarBindsNothing) {
     shot.burst.Release();
     shot.plume.Release();
     EXPECT_EQ(LiveDisplayLists(1 << 16), 0);
+
+    // A sprite faces the viewer however the camera turns: its square's
+    // transform undoes the camera's turns, leaving only its roll.
+    appState.cameraAngles = Vector4(25, 60, 0);
+    Sprite{}.Draw();
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int i : {0, 5, 10})
+        EXPECT_NEAR(m[i], 1.0f, 1e-5f) << i;
 }
