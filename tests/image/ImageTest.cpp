@@ -59,8 +59,7 @@ Bytes Picture(int width, int height, const std::vector<uint32_t>& colours = {},
     Bytes rgb;
     for (int i = 0; i < width * height; ++i) {
         const uint32_t x = i % width, y = bottomUp ? height - 1 - i / width : i / width;
-        const uint32_t c = colours.empty() ? (x * 40 + 7) % 256 << 16 | (y * 50 + 3) % 256 << 8 |
-                                                 ((x + y) * 20 + 1) % 256
+        const uint32_t c = colours.empty() ? (x * 0x28140B + y * 0x053207 + 0x070301) & 0xFFFFFF
                                            : colours[(x * 7 + y * 3) % colours.size()];
         rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
     }

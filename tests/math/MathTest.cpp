@@ -29,7 +29,7 @@ TEST(Vector4, OperationsTouchXyzAndSetWOnlyInNewResults) {
     EXPECT_TRUE(Near(V(1, -2, 3, 0) * 2.0f, Vector4(2, -4, 6), 0));
 }
 
-TEST(Matrix4, LayoutTranslationAndProducts) {
+TEST(Matrix4, LayoutTranslationProductsAndRotationsAsGlRotatef) {
     Matrix4 translate(V(1, 2, 3, 42)); // the translation's w plays no part
     EXPECT_TRUE(Near(Matrix4() * V(10, 20, 30, 1), Vector4(10, 20, 30), 0));
     // Column-major, as OpenGL takes it: the translation is the last column.
@@ -42,9 +42,8 @@ TEST(Matrix4, LayoutTranslationAndProducts) {
                      Vector4(1, 3, 3), 1e-6f));
     translate = translate * translate; // the product may be stored over its own operand
     EXPECT_EQ(translate.m[12], 2.0f);
-}
 
-TEST(Matrix4, RotationEqualsWhatGlRotatefLeavesOnTheStack) {
+    // Rotations are what glRotatef leaves on the stack.
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     glMatrixMode(GL_MODELVIEW);
