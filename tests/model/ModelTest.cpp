@@ -251,9 +251,9 @@ TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");
 
-    // A path and a base name longer than the longest that fit.
+    // A path and a base name one byte longer than the longest that fit.
     const std::pair<std::string, std::string> cases[] = {
-        {"a/" + std::string(508, 'x') + ".bmp", "texture entry 0 is 514 bytes long, more than 512"},
+        {"a/" + std::string(507, 'x') + ".bmp", "texture entry 0 is 513 bytes long, more than 512"},
         {"a/" + std::string(237, 'x') + ".b",
          "texture entry 0 has a base name of 237 bytes, too long"},
     };
