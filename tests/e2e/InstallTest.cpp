@@ -1,7 +1,5 @@
 #include "e2e/ProgramRun.h"
 
-#include "app/OptionsDialog.h"
-
 // The program installed as a player gets it (into a prefix, or as the Debian
 // package), and its command line.
 
@@ -32,9 +30,9 @@ TEST(Installed, StartsAnywhereAndKeepsLogAndCacheInTheXdgFolders) {
     const std::string cache = temp.File("cache/zezivoze/landscpf.dat");
     fs::file_time_type made;
     for (bool first : {true, false}) {
-        ProgramRun run; // with no dialog: a dialog would wait, and no game window come
-        run.Launch(temp.File("prefix/bin/zezivoze"), {"--no-dialog", "--windowed"}, empty);
-        const unsigned long main = run.WaitForWindow(ProgramRun::kMainTitle);
+        ProgramRun run;
+        const unsigned long main =
+            run.StartWithoutDialog({}, temp.File("prefix/bin/zezivoze"), empty);
         ASSERT_NE(main, 0u) << run.Describe();
         EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
         const std::string text = ReadFileText(log);
@@ -79,35 +77,4 @@ TEST(Installed, DebianPackageHoldsEverythingAndItsProgramsRun) {
     EXPECT_TRUE(ReadFileText(temp.File("r/usage"))
                     .starts_with("zezivoze: unrecognized option '--bogus'\nUsage: zezivoze"));
     EXPECT_FALSE(fs::exists(temp.File("r/usr/share/zezivoze/error.out")));
-}
-
-// The display options pre-select the dialog's buttons; OK starts with them.
-TEST(Options, PreselectTheDialogsButtons) {
-    ProgramRun run;
-    run.Launch(ZEZIVOZE_PROGRAM, {"--bpp", "16", "--windowed", "--texture-size=256"}, run.dir());
-    const unsigned long dialog = run.WaitForWindow(ProgramRun::kDialogTitle);
-    ASSERT_NE(dialog, 0u) << run.Describe();
-    // A checked radio button has a blue dot in its middle; two pixels a dialog
-    // unit. Looked at until it has been drawn.
-    std::vector<int> checked;
-    for (int look = 0; look < 100 && checked.empty(); ++look, Pause(0.1)) {
-        const std::vector<uint8_t> picture = run.Picture(dialog);
-        for (int i = 0; i < optionsDialogTemplate.controlCount && !picture.empty(); ++i) {
-            const DialogControl& button = optionsDialogTemplate.controls[i];
-            const size_t at = ((2 * button.y + 6) * 640 + 2 * button.x + 9) * 3;
-            if (button.kind == ControlKind::RadioButton && picture[at + 2] > 200 &&
-                picture[at] < 150)
-                checked.push_back(button.id);
-        }
-    }
-    EXPECT_EQ(checked, (std::vector<int>{IDC_BITS_16, IDC_FULLSCREEN_NO, IDC_TEXTURE_256}));
-    ASSERT_TRUE(run.Key(dialog, "Return"));
-    const unsigned long main = run.WaitForWindow(ProgramRun::kMainTitle);
-    ASSERT_NE(main, 0u) << run.Describe();
-    EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
-    // Windowed, and 16 terrain tiles of 256.
-    const std::string log = run.Log();
-    EXPECT_TRUE(log.find("Using windowed mode.\n") != std::string::npos &&
-                log.find("Texture '15' loaded\n") != std::string::npos)
-        << log;
 }

@@ -44,8 +44,7 @@ class ProgramRun {
     static constexpr const char* kDialogTitle = "Zezivoze Options";
     static constexpr const char* kMainTitle = "Zezivoze";
 
-    explicit ProgramRun(std::string program = ZEZIVOZE_PROGRAM)
-        : programPath(std::move(program)), workDir(root.path() / "run") {
+    ProgramRun() : workDir(root.path() / "run") {
         std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", workDir,
                               std::filesystem::copy_options::recursive);
         // Windows come and go while we look at them: a request on one just gone is no failure.
@@ -71,9 +70,19 @@ class ProgramRun {
     const std::filesystem::path& dir() const { return workDir; }
 
     // Starts the program and waits for its options dialog (0 if it never comes).
-    unsigned long StartToDialog() {
-        Launch(programPath, {}, workDir);
-        return pid > 0 ? WaitForWindow(kDialogTitle) : 0;
+    unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) {
+        Launch(ZEZIVOZE_PROGRAM, arguments, workDir);
+        return WaitForWindow(kDialogTitle);
+    }
+
+    // Starts a program (this one unless named) in a window without its dialog,
+    // from the data copy unless named; waits for the game's window (0 if it never comes).
+    unsigned long StartWithoutDialog(std::vector<std::string> arguments = {},
+                                     const std::string& executable = ZEZIVOZE_PROGRAM,
+                                     const std::filesystem::path& from = {}) {
+        arguments.insert(arguments.end(), {"--no-dialog", "--windowed"});
+        Launch(executable, arguments, from.empty() ? workDir : from);
+        return WaitForWindow(kMainTitle);
     }
 
     // Starts a program (this one, or an installed copy) with these arguments in
@@ -308,8 +317,7 @@ class ProgramRun {
         return bytes;
     }
 
-    std::string programPath; // what StartToDialog starts
-    TempDir root;            // removed with the run
+    TempDir root; // removed with the run
     std::filesystem::path workDir;
     Display* display = nullptr; // the test's own X connection
     Window other = 0;

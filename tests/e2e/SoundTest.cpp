@@ -42,13 +42,6 @@ std::vector<double> Windows(const std::string& mix, size_t from, size_t to) {
     return levels.empty() ? std::vector<double>{-1} : levels;
 }
 
-// The game in a window, with no dialog; its window, or 0.
-unsigned long Start(ProgramRun& run, std::vector<std::string> arguments = {}) {
-    arguments.insert(arguments.end(), {"--no-dialog", "--windowed"});
-    run.Launch(ZEZIVOZE_PROGRAM, arguments, run.dir());
-    return run.WaitForWindow(ProgramRun::kMainTitle);
-}
-
 void Escape(ProgramRun& run, unsigned long main) {
     ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
     EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
@@ -61,7 +54,7 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     const std::string raw = (run.dir() / "mix.raw").string();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
-    const unsigned long main = Start(run);
+    const unsigned long main = run.StartWithoutDialog();
     ASSERT_TRUE(run.Focus(main)) << run.Describe();
     Pause(1.5); // the tank settles on the ground
     const size_t still = Mark(raw);
@@ -119,7 +112,7 @@ TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
             setenv(variable, value, 1);
         else if (arguments.empty())
             std::filesystem::remove_all(run.dir() / "sounds");
-        const unsigned long main = Start(run, arguments);
+        const unsigned long main = run.StartWithoutDialog(arguments);
         ASSERT_TRUE(run.Focus(main)) << run.Describe();
         Pause(1.0);
         Escape(run, main);
