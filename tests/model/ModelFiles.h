@@ -8,6 +8,7 @@
 #include "model/ModelWriter.h"
 #include "support/TestSupport.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
