@@ -2,23 +2,14 @@
 #include "support/TestSupport.h"
 
 #include <GL/gl.h>
-#include <array>
-#include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 Vector4 V(float x, float y, float z, float w) {
     Vector4 v(x, y, z);
     v.w = w;
     return v;
-}
-
-// All four components within 1e-6; NaN fails.
-testing::AssertionResult Near(const Vector4& v, std::array<float, 4> e) {
-    if (std::abs(v.x - e[0]) <= 1e-6f && std::abs(v.y - e[1]) <= 1e-6f &&
-        std::abs(v.z - e[2]) <= 1e-6f && std::abs(v.w - e[3]) <= 1e-6f)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << v.x << ", " << v.y << ", " << v.z << ", " << v.w;
 }
 } // namespace
 
@@ -29,28 +20,30 @@ TEST(Vector4, OperationsTouchXyzAndSetWOnlyInNewResults) {
     Normalize(zero); // stays as it is
     sum += V(1, 2, 3, 0);
     sum /= 2.0f;
-    EXPECT_TRUE(Near(unit, {0.6f, 0, 0.8f, 7}) && Near(zero, {0, 0, 0, 5}));
-    EXPECT_TRUE(Near(sum, {1, 1.5f, 2, 5}));
-    EXPECT_TRUE(Near(V(5, 7, 9, 0) - V(1, 2, 3, 0), {4, 5, 6, 1}));
-    EXPECT_TRUE(Near(V(1, -2, 3, 0) * 2.0f, {2, -4, 6, 1}));
+    EXPECT_EQ(std::tuple(unit.w, zero.w, sum.w), std::tuple(7.0f, 5.0f, 5.0f)); // left alone
+    unit.w = zero.w = sum.w = 1;
+    EXPECT_TRUE(Near(unit, Vector4(0.6f, 0, 0.8f), 1e-6f) && Near(zero, Vector4(), 0));
+    EXPECT_TRUE(Near(sum, Vector4(1, 1.5f, 2), 0));
+    // New results have w = 1.
+    EXPECT_TRUE(Near(V(5, 7, 9, 0) - V(1, 2, 3, 0), Vector4(4, 5, 6), 0));
+    EXPECT_TRUE(Near(V(1, -2, 3, 0) * 2.0f, Vector4(2, -4, 6), 0));
 }
 
-TEST(Matrix4, LayoutTranslationAndProducts) {
+TEST(Matrix4, LayoutTranslationProductsAndRotationsAsGlRotatef) {
     Matrix4 translate(V(1, 2, 3, 42)); // the translation's w plays no part
-    EXPECT_TRUE(Near(Matrix4() * V(10, 20, 30, 1), {10, 20, 30, 1}));
+    EXPECT_TRUE(Near(Matrix4() * V(10, 20, 30, 1), Vector4(10, 20, 30), 0));
     // Column-major, as OpenGL takes it: the translation is the last column.
-    EXPECT_TRUE(
-        Near(V(translate.m[12], translate.m[13], translate.m[14], translate.m[15]), {1, 2, 3, 1}));
-    EXPECT_TRUE(Near(translate * V(10, 20, 30, 1), {11, 22, 33, 1}));
-    EXPECT_TRUE(Near(translate * V(10, 20, 30, 0), {10, 20, 30, 1}));
+    EXPECT_EQ(std::vector<float>(translate.m + 12, translate.m + 16),
+              (std::vector<float>{1, 2, 3, 1}));
+    EXPECT_TRUE(Near(translate * V(10, 20, 30, 1), Vector4(11, 22, 33), 0));
+    EXPECT_TRUE(Near(translate * V(10, 20, 30, 0), Vector4(10, 20, 30), 0));
     // T * R turns first (right-handed: x towards y about z), then moves.
-    EXPECT_TRUE(
-        Near((translate * Matrix4::Rotation(90, V(0, 0, 1, 1))) * V(1, 0, 0, 1), {1, 3, 3, 1}));
+    EXPECT_TRUE(Near((translate * Matrix4::Rotation(90, V(0, 0, 1, 1))) * V(1, 0, 0, 1),
+                     Vector4(1, 3, 3), 1e-6f));
     translate = translate * translate; // the product may be stored over its own operand
     EXPECT_EQ(translate.m[12], 2.0f);
-}
 
-TEST(Matrix4, RotationEqualsWhatGlRotatefLeavesOnTheStack) {
+    // Rotations are what glRotatef leaves on the stack.
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     glMatrixMode(GL_MODELVIEW);

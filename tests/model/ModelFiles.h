@@ -27,11 +27,13 @@ inline void LoadTestTextures() {
                                       colours[i], 1, 1);
 }
 
+// Each quad's picture covers it once.
+inline constexpr float kQuadUv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+
 // A unit square from (x0, 0) in the z = 0 plane, counter-clockwise seen from +z.
 inline void AddSquare(ModelWriter& writer, const std::string& texture, float x0 = 0) {
     const float corners[4][3] = {{x0, 0, 0}, {x0 + 1, 0, 0}, {x0 + 1, 1, 0}, {x0, 1, 0}};
-    const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
-    writer.AddQuad(texture, corners, uv);
+    writer.AddQuad(texture, corners, kQuadUv);
 }
 
 // Three faces: blue treads, red camouflage, and one whose texture is unknown.
@@ -48,7 +50,6 @@ inline ModelWriter SmallModel() {
 // seen from outside, a face's corners run counter-clockwise.
 inline void AddBox(ModelWriter& writer, const std::string& texture, const float* lo,
                    const float* hi) {
-    const float uv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
     for (int axis = 0; axis < 3; ++axis)
         for (int side = 0; side < 2; ++side) {
             const int a = (axis + 2 - side) % 3, b = (axis + 1 + side) % 3;
@@ -58,7 +59,7 @@ inline void AddBox(ModelWriter& writer, const std::string& texture, const float*
                 corners[c][a] = c == 1 || c == 2 ? hi[a] : lo[a];
                 corners[c][b] = c >= 2 ? hi[b] : lo[b];
             }
-            writer.AddQuad(texture, corners, uv);
+            writer.AddQuad(texture, corners, kQuadUv);
         }
 }
 

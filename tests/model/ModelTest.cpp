@@ -1,8 +1,8 @@
 #include "model/ModelFiles.h"
 
+#include "math/Matrix4.h"
 #include "model/Model.h"
 #include "model/SectionFile.h"
-#include "platform/BinaryFile.h"
 #include "platform/ByteOrder.h"
 
 #include <GL/gl.h>
@@ -45,15 +45,13 @@ class ModelFormat : public testing::Test {
     }
     void Load(Model& model, const std::vector<uint8_t>& bytes) { model.Load(Write(bytes).c_str()); }
 
-    // Loading the file ends the program with exit code 1: the log ends with the
-    // fault's line and the one fixed message.
-    void ExpectFatal(const std::string& path, const std::string& line) {
-        const std::string log = LogOfFatal([&] { Model().Load(path.c_str()); });
-        EXPECT_TRUE(log.ends_with(line + kFatal)) << log;
-    }
+    // Loading the file ends the program with exit code 1: the log ends with a
+    // line that names the real file and the fault, then the one fixed message.
     void ExpectDamaged(const std::vector<uint8_t>& bytes, const std::string& fault) {
         const std::string path = Write(bytes);
-        ExpectFatal(path, "Model file '" + path + "' is damaged: " + fault + "\n");
+        const std::string log = LogOfFatal([&] { Model().Load(path.c_str()); });
+        EXPECT_TRUE(log.ends_with("Model file '" + path + "' is damaged: " + fault + "\n" + kFatal))
+            << log;
     }
 
     GLTestContext gl;
@@ -62,17 +60,14 @@ class ModelFormat : public testing::Test {
 };
 } // namespace
 
-TEST(SectionHash, MatchesTheRunningSums) {
-    EXPECT_EQ(SectionHash("abc", 3), 0xB5CF4A26u);
-    EXPECT_EQ(SectionHash("a", 1), 0x61616161u);
-    EXPECT_EQ(SectionHash("\xff\xff", 2), 0xFBFCFDFEu); // bytes count as unsigned
-    EXPECT_EQ(FileId(), 0x41246110u);
-    // The writer stores the id little-endian: s1, s2, s3, s4.
+TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainAndAgainAndDrawsIt) {
+    // Section keys are four running sums of the bytes, taken as unsigned; the
+    // writer stores the file id little-endian: s1, s2, s3, s4.
+    EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("a", 1), SectionHash("\xff\xff", 2)),
+              std::tuple(0xB5CF4A26u, 0x61616161u, 0xFBFCFDFEu));
     EXPECT_EQ(Array(ModelWriter().Bytes().data(), 4),
               (std::vector<uint8_t>{0x10, 0x61, 0x24, 0x41}));
-}
 
-TEST_F(ModelFormat, LoadsWhatTheWriterWroteAgainAndAgain) {
     LogCapture log;
     ModelWriter writer = SmallModel();
     writer.frames.push_back(writer.frames[0]);
@@ -82,15 +77,16 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteAgainAndAgain) {
     Load(model, writer.Bytes());
     ASSERT_EQ(model.loaded, 1);
     EXPECT_EQ(Describe(model, false), "12 3 3 2 1 cobra_treads=1 cobra_camo=2 missing_part=-1");
-    for (int i = 0; i < 12; ++i) { // corner i of face i / 4
-        EXPECT_EQ(model.faceIndices[i], writer.faces[i / 4].index[i % 4]) << i;
-        EXPECT_EQ(Array(model.faceTexCoords + 2 * i, 2),
-                  Array(writer.faces[i / 4].uv + 2 * (i % 4), 2));
-    }
-    EXPECT_EQ(Array(model.frames[0], 36), writer.frames[0]);
-    EXPECT_EQ(Array(model.frames[1], 36), writer.frames[1]);
-    EXPECT_STREQ(model.mountNames[0], "turret"); // the file has no terminator; the copy does
-    EXPECT_EQ(Array(model.mountPositions, 3), (std::vector<float>{0.32f, 0, 0.98f}));
+    for (int i = 0; i < 12; ++i) // corner i of face i / 4
+        EXPECT_EQ(std::tuple(model.faceIndices[i], Array(model.faceTexCoords + 2 * i, 2)),
+                  std::tuple(writer.faces[i / 4].index[i % 4],
+                             Array(writer.faces[i / 4].uv + 2 * (i % 4), 2)))
+            << i;
+    for (int f : {0, 1})
+        EXPECT_EQ(Array(model.frames[f], 36), writer.frames[f]);
+    // The file has no terminator after a mount's name; the copy does.
+    EXPECT_EQ(std::tuple(std::string(model.mountNames[0]), Array(model.mountPositions, 3)),
+              std::tuple("turret", std::vector<float>{0.32f, 0, 0.98f}));
     EXPECT_EQ(log.Contents().find("Texture used: cobra"), std::string::npos); // only unmatched
 
     // Loaded again from a smaller file: nothing of the first load is left.
@@ -102,13 +98,11 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteAgainAndAgain) {
     model.Release();
     EXPECT_EQ(model.loaded, 0);
     EXPECT_FALSE(small.Write(dir.File("no/such/folder/x.rozi").c_str()));
-}
 
-TEST_F(ModelFormat, DirectoryOrderDuplicateKeysAndMounts) {
+    // The directory's order does not matter.
     const std::vector<ModelSection> sections = SmallModel().Sections(); // 19, 18, 20, mounts
     Model inOrder, backwards, first, second, empty, none;
-    const std::string inOrderPath = Write(ModelWriter::Container(sections));
-    inOrder.Load(inOrderPath.c_str());
+    Load(inOrder, ModelWriter::Container(sections));
     Load(backwards, ModelWriter::Container({sections[3], sections[2], sections[1], sections[0]}));
     EXPECT_EQ(Describe(inOrder), Describe(backwards));
 
@@ -123,25 +117,26 @@ TEST_F(ModelFormat, DirectoryOrderDuplicateKeysAndMounts) {
     Load(second, ModelWriter::Container(duplicated));
     EXPECT_EQ(Array(second.faceIndices, 2), (std::vector<uint16_t>{1, 0}));
 
-    // FindSection leaves the file at the section (here the last one), or just
-    // behind the directory.
-    BinaryFile file;
-    file.Open(inOrderPath.c_str(), "rb");
-    EXPECT_EQ(FindSection(file, "ROZI Mounts"), 0);
-    EXPECT_EQ(std::ftell(file.stream),
-              long(ReadFileBytes(inOrderPath).size() - sections[3].bytes.size()));
-    EXPECT_EQ(FindSection(file, "No Such Section"), -1);
-    EXPECT_EQ(std::ftell(file.stream), 8 + 8 * 4);
-
     // A mounts section with K = 0, and none at all.
-    ModelWriter writer = SmallModel();
+    writer = SmallModel();
     writer.mounts.clear();
     Load(empty, writer.Bytes());
     writer.withMounts = false;
     Load(none, writer.Bytes());
-    EXPECT_EQ(Describe(none), Describe(empty)); // mountCount 0 in both
-    EXPECT_NE(empty.mountPositions, nullptr);
-    EXPECT_EQ(none.mountPositions, nullptr);
+    EXPECT_EQ(std::tuple(Describe(none), empty.mountPositions != nullptr, none.mountPositions),
+              std::tuple(Describe(empty), true, nullptr)); // mountCount 0 in both
+
+    // Draw moves, then turns about x, z and y, as glRotatef would.
+    const Matrix4 expected = Matrix4(Vector4(1, 2, 3)) * Matrix4::Rotation(10, Vector4(1, 0, 0)) *
+                             Matrix4::Rotation(30, Vector4(0, 0, 1)) *
+                             Matrix4::Rotation(20, Vector4(0, 1, 0));
+    inOrder.position = Vector4(1, 2, 3);
+    inOrder.rotation = Vector4(10, 20, 30);
+    inOrder.Draw();
+    float actual[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, actual);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected.m[i], 1e-5f) << i;
 }
 
 TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
@@ -150,7 +145,7 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
     // Base names lie between the last separator ('/' or '\\') and the last '.';
     // look-ups are case-sensitive; a path without a base name names the entry
     // whole. Every entry without a picture is logged.
-    const std::pair<const char*, const char*> entries[] = {
+    const std::pair<std::string, std::string> entries[] = {
         {"a/b/name.x.bmp", "name.x=-1"},
         {"/cobra_mainbarrel.", "cobra_mainbarrel=3"},
         {"x/.bmp", "=-1"},
@@ -159,22 +154,24 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
         {"a\\b/c.d\\cobra_camo.bmp", "cobra_camo=2"},
         {"cobra_camo.bmp", "cobra_camo.bmp=-1"},
         {"a.b\\cobra_camo", "a.b\\cobra_camo=-1"},
+        // The longest path (512 bytes) and base name (236 bytes) that fit.
+        {std::string(506, 'x') + "/a.bmp", "a=-1"},
+        {"a/" + std::string(236, 'y') + ".bmp", std::string(236, 'y') + "=-1"},
         {"", "=-1"},
         {"", ""}};
-    std::string described = "40 10 9 1 0";
+    std::string described = "48 12 11 1 0", used;
     for (const auto& [path, entry] : entries) {
         AddSquare(writer, path);
-        described += std::string(" ") + entry;
+        described += " " + entry;
+        if (entry.ends_with("=-1"))
+            used += "Texture used: " + entry.substr(0, entry.size() - 3) + "\n";
     }
     writer.textures.pop_back(); // a list shorter than the faces: the last face has none
     Model model;
     Load(model, writer.Bytes());
     EXPECT_EQ(Describe(model, false), described + "=-1");
     const std::string text = log.Finish();
-    EXPECT_EQ(text.substr(text.find(".\n") + 2),
-              "Texture used: name.x\nTexture used: \nTexture used: Cobra_Camo\n"
-              "Texture used: cobra_camo.bmp\nTexture used: a.b\\cobra_camo\nTexture used: \n"
-              "Log file closed\n");
+    EXPECT_EQ(text.substr(text.find(".\n") + 2), used + "Log file closed\n");
 
     // Grouping faces by texture: pictures in the order of first use, within a
     // picture the old order, each face with its own picture.
@@ -190,10 +187,8 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
                                                  "cobra_camo=2 missing_part=-1");
 }
 
-// Every damaged file ends the program with the one fixed message, after a log
-// line that names the real file and the fault; none reads outside its data.
-TEST_F(ModelFormat, MissingFileWrongIdCutHeaderAndDamagedSections) {
-    ExpectFatal(dir.File("absent.rozi"), "Unable to open file (" + dir.File("absent.rozi") + ")");
+// Every damaged file ends the program; none is read outside its data.
+TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
     std::vector<uint8_t> bytes = SmallModel().Bytes();
     bytes[0] ^= 1;
     ExpectDamaged(bytes, "wrong file id");
@@ -238,13 +233,8 @@ TEST_F(ModelFormat, MissingFileWrongIdCutHeaderAndDamagedSections) {
         }
     }
     ExpectDamaged(ModelWriter::Container({}), "the directory has no texture list section (19)");
-    // A section that starts exactly at the end of the file is cut, not beyond.
-    std::vector<uint8_t> atEnd = bytes;
-    StoreLe32(atEnd, 8 + 8 * 1 + 4, uint32_t(atEnd.size()));
-    ExpectDamaged(atEnd, "the file ends inside the faces");
-}
 
-TEST_F(ModelFormat, CornersOutsideTheVerticesAndPathsOutsideTheFormat) {
+    // Corners outside the vertices, paths outside the format.
     ModelWriter writer = SmallModel();
     writer.faces[2].index[3] = 12; // there are 12 vertices
     ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 12 of 12");
@@ -253,8 +243,9 @@ TEST_F(ModelFormat, CornersOutsideTheVerticesAndPathsOutsideTheFormat) {
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");
 
+    // A path and a base name one byte longer than the longest that fit.
     const std::pair<std::string, std::string> cases[] = {
-        {"a/" + std::string(508, 'x') + ".bmp", "texture entry 0 is 514 bytes long, more than 512"},
+        {"a/" + std::string(507, 'x') + ".bmp", "texture entry 0 is 513 bytes long, more than 512"},
         {"a/" + std::string(237, 'x') + ".b",
          "texture entry 0 has a base name of 237 bytes, too long"},
     };
@@ -263,29 +254,4 @@ TEST_F(ModelFormat, CornersOutsideTheVerticesAndPathsOutsideTheFormat) {
         AddSquare(one, path);
         ExpectDamaged(one.Bytes(), fault);
     }
-    // The longest paths that fit load.
-    ModelWriter longest;
-    AddSquare(longest, std::string(506, 'x') + "/a.bmp"); // 512 bytes
-    AddSquare(longest, "a/" + std::string(236, 'y') + ".bmp");
-    Model model;
-    Load(model, longest.Bytes());
-    EXPECT_EQ(Describe(model, false), "8 2 2 1 0 a=-1 " + std::string(236, 'y') + "=-1");
-}
-
-TEST_F(ModelFormat, DrawLeavesItsTranslationAndRotationsAboutXZAndYOnTheMatrix) {
-    std::vector<float> expected(16), actual(16);
-    glTranslatef(1, 2, 3);
-    glRotatef(10, 1, 0, 0);
-    glRotatef(30, 0, 0, 1);
-    glRotatef(20, 0, 1, 0);
-    glGetFloatv(GL_MODELVIEW_MATRIX, expected.data());
-    Model model;
-    Load(model, SmallModel().Bytes());
-    model.position = Vector4(1, 2, 3);
-    model.rotation = Vector4(10, 20, 30);
-    glLoadIdentity();
-    model.Draw();
-    glGetFloatv(GL_MODELVIEW_MATRIX, actual.data());
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected[i], 1e-6f) << i;
 }
