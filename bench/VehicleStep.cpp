@@ -7,12 +7,20 @@
 #include "terrain/Landscape.h"
 #include "terrain/TerrainTestSupport.h"
 #include "vehicle/Vehicle.h"
-#include "vehicle/VehicleTestSupport.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
 
 namespace {
+// The triangles in a vehicle's ground list (the nodes before the end node).
+int CountTriangles(const Vehicle& vehicle) {
+    int count = 0;
+    for (const GroundTriangle* node = vehicle.groundTriangles; node->next != nullptr;
+         node = node->next)
+        ++count;
+    return count;
+}
+
 struct Scene {
     Scene() {
         appState.gravity = Vector4(0, -0.01f, 0);

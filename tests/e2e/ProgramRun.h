@@ -44,7 +44,8 @@ class ProgramRun {
     static constexpr const char* kDialogTitle = "Zezivoze Options";
     static constexpr const char* kMainTitle = "Zezivoze";
 
-    ProgramRun() : workDir(root.path() / "run") {
+    explicit ProgramRun(std::string program = ZEZIVOZE_PROGRAM)
+        : programPath(std::move(program)), workDir(root.path() / "run") {
         std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", workDir,
                               std::filesystem::copy_options::recursive);
         // Windows come and go while we look at them: a request on one just gone is no failure.
@@ -71,7 +72,7 @@ class ProgramRun {
 
     // Starts the program and waits for its options dialog (0 if it never comes).
     unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) {
-        Launch(ZEZIVOZE_PROGRAM, arguments, workDir);
+        Launch(programPath, arguments, workDir);
         return WaitForWindow(kDialogTitle);
     }
 
@@ -317,7 +318,8 @@ class ProgramRun {
         return bytes;
     }
 
-    TempDir root; // removed with the run
+    std::string programPath; // what StartToDialog starts (a benchmark may name another build)
+    TempDir root;            // removed with the run
     std::filesystem::path workDir;
     Display* display = nullptr; // the test's own X connection
     Window other = 0;
