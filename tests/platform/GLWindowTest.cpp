@@ -46,6 +46,22 @@ TEST(GLWindow, WindowedCreateGivesA640By480ContextThatDestroyReleasesOnce) {
                                 std::all_of(projection, projection + 16,
                                             [](float e) { return std::isfinite(e); })}),
               (std::vector<int>{1, 640, 480, 320, 1, 320, 1, 1, 1, 1}));
+    // A size change reaches the procedure as a size message: width low, height high.
+    SDL_Event event{};
+    event.window = {SDL_WINDOWEVENT,
+                    0,
+                    SDL_GetWindowID(window.window),
+                    SDL_WINDOWEVENT_SIZE_CHANGED,
+                    0,
+                    0,
+                    0,
+                    800,
+                    600};
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    TakenMessage taken{};
+    EXPECT_TRUE(PeekWindowMessage(taken) && taken.message == WM_SIZE &&
+                taken.longParam == (800 | 600 << 16));
     window.Destroy();
     EXPECT_TRUE(!window.IsLive() && SDL_GL_GetCurrentContext() == nullptr);
     GLTestContext other; // made current: a second Destroy releases nothing, this one neither
