@@ -65,6 +65,7 @@ class GameScene : public testing::Test {
     }
 
     TempDir dir{true};
+    MessageBoxRecorder boxes; // a fatal error ends the test at once instead of waiting on a box
 };
 
 namespace {
