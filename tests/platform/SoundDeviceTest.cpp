@@ -29,16 +29,17 @@ TEST(SoundDevice, EachEarGetsItsGainAStalledPitchStillPlaysAndTheTableHoldsEight
     device.Close();
     unsetenv("SDL_AUDIODRIVER"), unsetenv("SDL_DISKAUDIOFILE");
 
+    // The second half, past the gains' ramp: left and right sums of squares, the right's range.
     const std::vector<uint8_t> mix = ReadFileBytes(raw);
+    const size_t first = mix.size() / 2 & ~size_t(3), frames = (mix.size() - first) / 4;
     double sum[2] = {0, 0};
     int low = 32767, high = -32768;
-    for (size_t i = mix.size() / 2 & ~size_t(3); i + 3 < mix.size(); i += 2) {
-        const int v = int16_t(mix[i] | mix[i + 1] << 8);
-        sum[i / 2 % 2] += double(v) * v;
-        if (i / 2 % 2 == 1)
+    for (size_t i = first; i + 3 < mix.size(); i += 2) {
+        const int v = int16_t(mix[i] | mix[i + 1] << 8), ear = i / 2 % 2;
+        sum[ear] += double(v) * v;
+        if (ear == 1)
             low = std::min(low, v), high = std::max(high, v);
     }
-    const double frames = (mix.size() - (mix.size() / 2 & ~size_t(3))) / 4.0;
     const double left = std::sqrt(sum[0] / frames) / 32768,
                  right = std::sqrt(sum[1] / frames) / 32768;
     EXPECT_TRUE(left < 1e-4 && right > 0.01 && high - low > 1000)
