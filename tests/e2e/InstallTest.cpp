@@ -1,67 +1,30 @@
 #include "e2e/ProgramRun.h"
 
-// The program installed as a player gets it (into a prefix, or as the Debian
-// package), and its command line.
+// The program installed as a player gets it, as the Debian package, and its
+// command line.
 
 namespace fs = std::filesystem;
-
-namespace {
-// Runs a shell command line in a folder; its exit code.
-int Shell(const fs::path& folder, const std::string& command) {
-    const int status = std::system(("cd " + folder.string() + " && " + command).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-} // namespace
-
-// Installed, the game starts from an unrelated empty folder; its log and its
-// terrain cache go to the XDG folders, and the second start uses that cache.
-TEST(Installed, StartsAnywhereAndKeepsLogAndCacheInTheXdgFolders) {
-    TempDir temp;
-    const fs::path empty = temp.path() / "empty";
-    ASSERT_EQ(Shell(temp.path(),
-                    ZEZIVOZE_CMAKE " --install " ZEZIVOZE_BINARY_DIR
-                                   " --prefix prefix >/dev/null && mkdir empty && "
-                                   "desktop-file-validate prefix/share/applications/*.desktop"),
-              0);
-    unsetenv("ZEZIVOZE_DATA");
-    setenv("XDG_STATE_HOME", (temp.path() / "state").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (temp.path() / "cache").c_str(), 1);
-    const std::string log = temp.File("state/zezivoze/error.out");
-    const std::string cache = temp.File("cache/zezivoze/landscpf.dat");
-    fs::file_time_type made;
-    for (bool first : {true, false}) {
-        ProgramRun run;
-        const unsigned long main =
-            run.StartWithoutDialog({}, temp.File("prefix/bin/zezivoze"), empty);
-        ASSERT_NE(main, 0u) << run.Describe();
-        EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
-        const std::string text = ReadFileText(log);
-        EXPECT_TRUE(text.starts_with("Log file '" + log + "' opened.\nZezivoze error log\n") &&
-                    text.ends_with("Log file closed\n"))
-            << text;
-        // Only the first start looks for the cache in vain, and makes it.
-        EXPECT_EQ(text.find("Unable to open file (" + cache + ")") != std::string::npos, first);
-        EXPECT_EQ(text.find("landscpf") == std::string::npos, !first) << text;
-        made = first ? fs::last_write_time(cache) : made;
-        EXPECT_EQ(fs::last_write_time(cache), made);
-        EXPECT_TRUE(fs::is_empty(empty));
-    }
-}
 
 // The Debian package holds the programs, the data, the menu entry and the
 // icon and names its libraries; unpacked, its programs run: the game tells its
 // version, or, given a bad option in its data folder, its usage with exit code
-// 2 and no log; the data tool finds the data whole.
-TEST(Installed, DebianPackageHoldsEverythingAndItsProgramsRun) {
+// 2 and no log; the data tool finds the data whole. Started from an unrelated
+// empty folder, the game keeps its log and its terrain cache in the XDG
+// folders, and the second start uses that cache.
+TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdgFolders) {
     TempDir temp;
-    ASSERT_EQ(Shell(temp.path(), ZEZIVOZE_CPACK
-                    " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
-                    " >/dev/null && dpkg-deb -c *.deb >listing && "
-                    "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && "
-                    "r/usr/bin/zezivoze --version >version && "
-                    "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
-                    "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage"),
-              2);
+    const std::string cd = "cd " + temp.path().string() + " && ";
+    const int status =
+        std::system((cd + ZEZIVOZE_CPACK
+                     " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
+                     " >/dev/null && dpkg-deb -c *.deb >listing && "
+                     "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && mkdir empty && "
+                     "desktop-file-validate r/usr/share/applications/*.desktop && "
+                     "r/usr/bin/zezivoze --version >version && "
+                     "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
+                     "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage")
+                        .c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
     const std::string listing = ReadFileText(temp.File("listing"));
     for (const char* path :
          {"bin/zezivoze", "bin/zezivoze-data", "share/zezivoze/textures/landscp.bmp",
@@ -77,4 +40,28 @@ TEST(Installed, DebianPackageHoldsEverythingAndItsProgramsRun) {
     EXPECT_TRUE(ReadFileText(temp.File("r/usage"))
                     .starts_with("zezivoze: unrecognized option '--bogus'\nUsage: zezivoze"));
     EXPECT_FALSE(fs::exists(temp.File("r/usr/share/zezivoze/error.out")));
+
+    unsetenv("ZEZIVOZE_DATA");
+    setenv("XDG_STATE_HOME", (temp.path() / "state").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (temp.path() / "cache").c_str(), 1);
+    const std::string log = temp.File("state/zezivoze/error.out");
+    const std::string cache = temp.File("cache/zezivoze/landscpf.dat");
+    fs::file_time_type made;
+    for (bool first : {true, false}) {
+        ProgramRun run;
+        const unsigned long main =
+            run.StartWithoutDialog({}, temp.File("r/usr/bin/zezivoze"), temp.path() / "empty");
+        ASSERT_NE(main, 0u) << run.Describe();
+        EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
+        const std::string text = ReadFileText(log);
+        EXPECT_TRUE(text.starts_with("Log file '" + log + "' opened.\nZezivoze error log\n") &&
+                    text.ends_with("Log file closed\n"))
+            << text;
+        // Only the first start looks for the cache in vain, and makes it.
+        EXPECT_EQ(text.find("Unable to open file (" + cache + ")") != std::string::npos, first);
+        EXPECT_EQ(text.find("landscpf") == std::string::npos, !first) << text;
+        made = first ? fs::last_write_time(cache) : made;
+        EXPECT_EQ(fs::last_write_time(cache), made);
+        EXPECT_TRUE(fs::is_empty(temp.path() / "empty"));
+    }
 }

@@ -176,13 +176,6 @@ class ProgramRun {
         return std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
     }
 
-    // Thousands of xdotool commands in one process, through a script file.
-    bool XdoScript(const std::string& commands) {
-        const std::string script = (root.path() / "commands.xdo").string();
-        std::ofstream(script) << commands;
-        return Xdo(script);
-    }
-
     // With a window manager: activation, as a click on the window or its task
     // button gives. Without one: the pointer over the window, then the focus
     // to it. No --sync on the move: once the game holds the mouse it puts the
@@ -327,3 +320,11 @@ class ProgramRun {
     int status = 0;
     bool exited = false;
 };
+
+// The program ends by itself with exit code 0, its log closed, no fatal error in it.
+inline void ExpectCleanEnd(ProgramRun& run) {
+    EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
+    const std::string log = run.Log();
+    EXPECT_TRUE(log.ends_with("Log file closed\n") && log.find("FATAL") == std::string::npos)
+        << log;
+}

@@ -44,8 +44,7 @@ std::vector<double> Windows(const std::string& mix, size_t from, size_t to) {
 
 void Escape(ProgramRun& run, unsigned long main) {
     ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
-    EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
-    EXPECT_TRUE(run.Log().ends_with("Log file closed\n")) << run.Log();
+    ExpectCleanEnd(run);
 }
 } // namespace
 
