@@ -3,7 +3,6 @@
 #include "app/WindowProc.h"
 #include "effects/Shot.h"
 #include "image/BmpWriter.h"
-#include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/GameControllers.h"
@@ -193,7 +192,6 @@ class ControllerScene : public GameScene {
     void Unplug() {
         SDL_JoystickDetachVirtual(0); // the only joystick
         SDL_JoystickClose(pad);
-        pad = nullptr;
     }
     void Axis(int axis, float position) {
         SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(position * 32767));
