@@ -66,9 +66,9 @@ class GameScene : public testing::Test {
     MessageBoxRecorder boxes; // a fatal error ends the test at once instead of waiting on a box
 };
 
-// The first frame's step; the second tank accelerating in
-// the first frame and every other one; the chase camera following hull and
-// turret; Q putting the tank back; the sounds placed as the view shows them.
+// The first frame's step; the second tank accelerating in the first frame and
+// every other one; the chase camera following hull and turret; Q putting the
+// tank back; the sounds placed as the view shows them.
 TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     EXPECT_EQ(appState.elapsedMs, 50); // the first frame's step, not yet measured
 
@@ -233,16 +233,16 @@ TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAn
 
     // The right stick as the mouse (right turns the turret as motion to the
     // right does, forward as motion away), not within its dead zone.
-    auto aim = [&](float x, float y, int32_t ms) {
+    auto aim = [&](float x, float y) {
         const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
         Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
         Axis(SDL_CONTROLLER_AXIS_RIGHTY, y);
-        Frame(ms);
+        Frame(20);
         return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
     };
-    const auto [turn, raise] = aim(1, -1, 20);
+    const auto [turn, raise] = aim(1, -1);
     EXPECT_TRUE(turn < 0 && raise < 0) << turn << ", " << raise;
-    EXPECT_EQ(aim(0.2f, 0.2f, 20), std::pair(0.0f, 0.0f));
+    EXPECT_EQ(aim(0.2f, 0.2f), std::pair(0.0f, 0.0f));
 
     // The trigger, then A, fire every frame as the left button; a trigger at rest does not.
     for (int frame = 0; frame < 4; ++frame) {
