@@ -190,7 +190,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
         DrawRibbon();
     }
     Frame();
-    const Census impact = Census(gl.ReadPixels());
+    const Census impact(gl.ReadPixels());
     EXPECT_TRUE(impact.orange > 500 && impact.white > 100 && impact.darker == 0)
         << impact.orange << " orange, " << impact.white << " white, " << impact.darker;
 
