@@ -10,19 +10,16 @@ namespace {
 // onto it; darker ones (blue below the background's) would not be additive.
 struct Census {
     int changed = 0, white = 0, orange = 0, darker = 0;
-};
-
-Census Count(const std::vector<uint8_t>& pixels) {
-    Census c;
-    for (size_t i = 0; i < pixels.size(); i += 3) {
-        const int r = pixels[i], g = pixels[i + 1], b = pixels[i + 2] - 64;
-        c.changed += r != 0 || g != 0 || b != 0;
-        c.white += r > 8 && std::abs(r - g) <= 1 && std::abs(r - b) <= 1;
-        c.orange += b == 0 && r > 40 && g > 0 && g * 2 < r;
-        c.darker += b < 0;
+    explicit Census(const std::vector<uint8_t>& pixels) {
+        for (size_t i = 0; i < pixels.size(); i += 3) {
+            const int r = pixels[i], g = pixels[i + 1], b = pixels[i + 2] - 64;
+            changed += r != 0 || g != 0 || b != 0;
+            white += r > 8 && std::abs(r - g) <= 1 && std::abs(r - b) <= 1;
+            orange += b == 0 && r > 40 && g > 0 && g * 2 < r;
+            darker += b < 0;
+        }
     }
-    return c;
-}
+};
 
 // Flat ground at 100, the effect pictures, the world's gravity and wind and the
 // effects' drawing state in a real OpenGL context.
@@ -31,7 +28,6 @@ class Effects : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
         ASSERT_TRUE(PrepareEffectsScene());
-        replay = randomGenerator;
     }
     void TearDown() override {
         shot.burst.Release();
@@ -57,10 +53,6 @@ class Effects : public testing::Test {
         return GLuint(bound);
     }
     static Vector4 Sum(Vector4 a, Vector4 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-    static std::vector<int> Rgba(const uint8_t c[4]) { return {c[0], c[1], c[2], c[3]}; }
-    // The generator's next draw replayed by hand, scaled into [-0.5, 0.5).
-    float Q() { return replay.Next() * (1.0f / 32768.0f) - 0.5f; }
-    RandomGenerator replay;
     GLTestContext gl;
     Shot shot;
 };
@@ -74,30 +66,10 @@ TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
         EXPECT_EQ(generator.Next(), expected);
 }
 
-TEST_F(Effects, BurstLaysItsStreaksOutToTheBitThenHeadsLeadAndFollowersTrail) {
-    const Vector4 impact(1000, 50, 2000);
+TEST_F(Effects, BurstHeadsLeadFollowersTrailAndHeadsFadeNoLowerThanTheSparkCount) {
     Burst& burst = shot.burst;
-    burst.Start(impact, 16, 8);
-    ASSERT_EQ(burst.streaks.size(), 16u);
-    for (int g = 0; g < 16; ++g) {
-        const float length = Q() * 225.0f, cx = impact.x + Q() * 75.0f, cz = impact.z + Q() * 75.0f;
-        const float vx = Q() * 9.0f, vy = Q() * 1.5f + 5.5f, vz = Q() * 9.0f;
-        const float root = std::sqrt(Dot(Vector4(vx, vy, vz), Vector4(vx, vy, vz)));
-        EXPECT_EQ(burst.streakLengths[g], length) << g;
-        ASSERT_EQ(burst.streaks[g].size(), 8u);
-        for (int e = 0; e < 8; ++e) {
-            SCOPED_TRACE(testing::Message() << "streak " << g << " spark " << e);
-            const Sprite& spark = burst.streaks[g][e];
-            const float s = length / 8.0f * float(e);
-            EXPECT_TRUE(Near(spark.position,
-                             {cx - vx / root * s, 50.0f - vy / root * s, cz - vz / root * s}, 0));
-            EXPECT_TRUE(Near(spark.velocity, Vector4(vx, vy, vz), 0));
-            EXPECT_EQ(Rgba(spark.colour),
-                      (std::vector<int>{255, int(Q() * 32.0f + 64.0f), 0, 255}));
-        }
-    }
-    EXPECT_EQ(randomGenerator.state, replay.state); // no draw more, none fewer
-
+    burst.Start(Vector4(1000, 50, 2000), 16, 8);
+    ASSERT_TRUE(burst.streaks.size() == 16 && burst.streaks[1].size() == 8);
     const std::vector<Sprite> before = burst.streaks[1];
     burst.Update(50); // dt = 1
     const std::vector<Sprite>& after = burst.streaks[1];
@@ -111,10 +83,6 @@ TEST_F(Effects, BurstLaysItsStreaksOutToTheBitThenHeadsLeadAndFollowersTrail) {
         EXPECT_TRUE(Near(after[e].velocity, ahead.velocity)) << e;
         EXPECT_EQ(after[e].colour[3], 254 - e);
     }
-    // With dt = 0.5 the followers' speeds halve.
-    const std::vector<Sprite> mid = burst.streaks[1];
-    burst.Update(25);
-    EXPECT_TRUE(Near(burst.streaks[1][3].velocity, mid[2].velocity * 0.5f));
     // The head's alpha floor is the spark count: 9 -> 8 -> 8, follower 7 at 1.
     burst.streaks[1][0].colour[3] = 9;
     burst.Update(50);
@@ -127,14 +95,9 @@ TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) 
     Plume& plume = shot.plume;
     plume.Start(impact, 100);
     ASSERT_EQ(plume.puffs.size(), 100u);
-    for (const Sprite& puff : plume.puffs) {
-        EXPECT_EQ(Rgba(puff.colour), (std::vector<int>{128, 128, 128, 255}));
-        EXPECT_TRUE(Near(puff.position, impact, 0));
-        const float vx = Q(), vy = Q() * 1.5f + 4.5f, vz = Q();
-        EXPECT_TRUE(Near(puff.velocity, Vector4(vx, vy, vz), 1e-5f));
-    }
-    EXPECT_EQ(randomGenerator.state, replay.state);
-
+    const uint8_t* grey = plume.puffs[99].colour; // grey, opaque, at the impact
+    EXPECT_TRUE(grey[0] == 128 && grey[1] == 128 && grey[2] == 128 && grey[3] == 255 &&
+                Near(plume.puffs[99].position, impact, 0));
     const Sprite first = plume.puffs[0];
     plume.Update(50); // puff 0 moves at once, the wind on its speed; no other puff
     EXPECT_TRUE(Near(plume.puffs[0].position, Sum(impact, first.velocity), 1e-5f));
@@ -155,8 +118,6 @@ TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) 
                 plume.puffs[0].colour[3] + plume.puffs[99].colour[3] == 0);
 }
 
-// The flight against its arithmetic written out in the same order: gravity
-// times 40, times the step.
 TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
     // v has the length 7: the pairs lie 60 / 7 apart, backwards along (2, 3, 6) / 7.
     shot.Spawn(Vector4(1000, 0, 0), Vector4(2, 3, 6), 7);
@@ -171,21 +132,16 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
     shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
     EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3), 0));
 
-    const Vector4 v(0.25f, 0, 10), g = appState.gravity;
-    for (int ms : {1, 17, 50, 199}) {
-        shot.Spawn(Vector4(3000, 5000, 3000), v, 60); // far above the ground
-        shot.Update(float(ms));
-        const float dt = float(ms) * 0.02f;
-        EXPECT_TRUE(Near(shot.velocity, {v.x + g.x * 40.0f * dt, g.y * 40.0f * dt, v.z}, 0));
-        EXPECT_TRUE(Near(shot.points[0], {2995.0f + v.x * dt, 5000.0f, 3000.0f + v.z * dt}, 0))
-            << ms << " ms";
-    }
+    // In flight far above the ground, 17 ms (0.34 of a step of 50): the head moves
+    // on at its speed, which gains gravity (-0.01) times 40.
+    shot.Spawn(Vector4(3000, 5000, 3000), Vector4(0.25f, 0, 10), 60);
+    shot.Update(17);
+    EXPECT_TRUE(Near(shot.velocity, {0.25f, -0.136f, 10}, 1e-5f));
+    EXPECT_TRUE(Near(shot.points[0], {2995.085f, 5000, 3003.4f}, 1e-3f));
     // Each update moves the ribbon on by one pair: pair 1 takes the head, pair k
     // the head of k - 1 updates ago.
     shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
     shot.Update(50);
-    EXPECT_TRUE(Near(shot.points[2], Vector4(2995, 150, 3010)));
-    EXPECT_TRUE(Near(shot.points[4], Vector4(2995, 150, 2999))); // the spawn's pair 1
     EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
     shot.Update(50);
     EXPECT_TRUE(Near(shot.points[4], Vector4(2995, 150, 3010)) && !shot.exploded);
@@ -198,14 +154,9 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
         shot.DrawTrail();
         EXPECT_EQ(bool(shot.exploded), n > 0) << n; // a head pair alone meets the ground
     }
-    // The second impact's effects replace the first's; started, then updated in the same call.
-    EXPECT_EQ((std::vector<size_t>{shot.burst.streaks.size(), shot.burst.streaks[15].size(),
-                                   shot.plume.puffs.size(), size_t(shot.plume.clock)}),
-              (std::vector<size_t>{16, 8, 100, 50}));
-    EXPECT_TRUE(Near(shot.plume.puffs[99].position, Vector4(2995, 50, 3010), 0)); // moved head
-
-    // Still below: no second burst (no draw from the generator), the old one goes
-    // on; spawned again above, unexploded, the old effects stand still.
+    // Still below: no second burst (no draw from the generator), the impact's
+    // plume goes on (started and updated in the impact's call); spawned again
+    // above, unexploded, the old effects stand still.
     const uint32_t afterImpact = randomGenerator.state;
     shot.Update(50);
     EXPECT_TRUE(randomGenerator.state == afterImpact && shot.plume.clock == 100.0f);
@@ -225,17 +176,10 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
 
     shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), 60);
     shot.colour[0] = shot.colour[1] = shot.colour[2] = 255;
-    for (int frame = 0; frame < 8; ++frame) {
+    for (int frames = 1; !shot.exploded && frames < 200; ++frames) {
         Frame();
         DrawRibbon();
-    }
-    const Census ribbon = Count(gl.ReadPixels());
-    EXPECT_GT(ribbon.white, 200);
-    EXPECT_EQ(ribbon.orange + ribbon.darker, 0);
-
-    for (int frames = 0; !shot.exploded && frames < 200; ++frames) {
-        Frame();
-        DrawRibbon();
+        EXPECT_TRUE(frames != 8 || Census(gl.ReadPixels()).white > 200); // the ribbon in flight
     }
     ASSERT_TRUE(shot.exploded);
     EXPECT_NEAR(shot.points[0].y, 100.0f, 10.0f);
@@ -246,7 +190,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
         DrawRibbon();
     }
     Frame();
-    const Census impact = Count(gl.ReadPixels());
+    const Census impact(gl.ReadPixels());
     EXPECT_TRUE(impact.orange > 500 && impact.white > 100 && impact.darker == 0)
         << impact.orange << " orange, " << impact.white << " white, " << impact.darker;
 
@@ -257,7 +201,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
         Frame();
         if (n < 60)
             DrawRibbon();
-        EXPECT_EQ(Count(gl.ReadPixels()).changed, 0) << n;
+        EXPECT_EQ(Census(gl.ReadPixels()).changed, 0) << n;
     }
 }
 

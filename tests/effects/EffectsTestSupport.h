@@ -10,7 +10,9 @@
 #include "terrain/TerrainTestSupport.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <malloc.h>
+#include <ranges>
 
 // Flat ground at 100 (64 x 64 samples, about 0 to 6095 world units in x and
 // z), plain white pictures under the names the shot looks up,
@@ -45,10 +47,7 @@ inline void FireShotIntoTheGround(Shot& shot, int i) {
 // Display lists alive among the names 1 to highest; the driver may hand out
 // fresh names for every impact, so thousands of impacts use thousands of them.
 inline int LiveDisplayLists(uint32_t highest) {
-    int live = 0;
-    for (GLuint list = 1; list <= highest; ++list)
-        live += glIsList(list) ? 1 : 0;
-    return live;
+    return int(std::ranges::count_if(std::views::iota(1u, highest + 1), glIsList));
 }
 
 // Bytes the heap has handed out and not had back.
