@@ -10,11 +10,8 @@ TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
                                 std::string(511, 'x');
     {
         ErrorLog log;
-        log.Write("before open %d\n", 1); // closed: nothing
         log.Open(path.c_str());
         log.Write("BMP File '%s' opened (%i,%i,%i)\n", "odd%s%dname.bmp", 256, 128, 24);
-        log.Write(nullptr);
-        log.Fatal(nullptr); // returns, writes nothing
         log.Write("%s", std::string(2000, 'x').c_str());
         EXPECT_EQ(ReadFileText(path), written); // written through: a crash would lose nothing
         log.Close();

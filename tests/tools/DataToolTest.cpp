@@ -2,7 +2,6 @@
 #include "app/GameSounds.h"
 #include "app/TextureTable.h"
 #include "image/BmpWriter.h"
-#include "image/DibImage.h"
 #include "model/Model.h"
 #include "model/ModelFiles.h"
 #include "support/TestSupport.h"
@@ -54,11 +53,7 @@ std::string Decoded(std::vector<std::string> args, const std::string& header, si
 }
 } // namespace
 
-TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
-    TempDir other;
-    ASSERT_EQ(Tool({"generate", other.File("data")}).code, 0);
-    EXPECT_EQ(std::system(("diff -r '" + In("") + "' '" + other.File("data") + "'").c_str()), 0);
-
+TEST(DataTool, TheGeneratedSetChecksFineAndMixesEveryLayoutThatIsRead) {
     const ToolRun check = Tool({"check", In("")});
     EXPECT_TRUE(check.code == 0 && check.out.ends_with("\nall 41 files OK\n")) << check.out;
     // The textures mix every layout the program reads.
@@ -66,46 +61,22 @@ TEST(DataTool, GenerateIsDeterministicAndCheckFindsEveryFileFine) {
          {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
           "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
         EXPECT_NE(check.out.find(layout), npos) << layout;
-
-    // One object a line; ground pictures 256 x 256, sounds 44100 Hz.
-    const ToolRun json = Tool({"check", "--json", In("")});
-    EXPECT_TRUE(json.code == 0 && std::count(json.out.begin(), json.out.end(), '\n') == 41);
-    for (const std::string& line :
-         {"{\"file\":\"" + std::string(kTextureTable[2]) + "\",\"ok\":true,\"width\":256,",
-          "{\"file\":\"" + std::string(GameSounds::kFiles[3]) + "\",\"ok\":true,\"rate\":44100,"})
-        EXPECT_NE(json.out.find(line), npos) << line << " in\n" << json.out;
 }
 
 TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
-    for (const char* path : kTextureTable) { // every texture has some range, not a flat fill
-        RgbImage* image = LoadDibImage(In(path).c_str());
-        ASSERT_NE(image, nullptr) << path;
-        const auto end = image->pixels + size_t(image->width) * image->height * 3;
-        const auto [lo, hi] = std::minmax_element(image->pixels, end);
-        EXPECT_GT(*hi - *lo, 60) << path;
-        DeleteRgbImage(image);
-    }
     // The panel, top row first in the file: light text on black, the name across its top.
     const std::string ppm =
         Decoded({"decode", In("textures/info.bmp")}, "P6\n128 128\n255\n", 128 * 128 * 3);
     int lit = 0, litInTitle = 0;
-    for (size_t i = 0; i < ppm.size(); i += 3) {
-        lit += ppm[i] != 0;
-        litInTitle += ppm[i] != 0 && i / 384 >= 7 && i / 384 < 21;
-    }
+    for (size_t i = 0; i < ppm.size(); i += 3)
+        (i / 384 >= 7 && i / 384 < 21 ? litInTitle : lit) += ppm[i] != 0;
     EXPECT_TRUE(litInTitle > 200 && lit < 128 * 128 / 4) << litInTitle << " " << lit;
-
-    // The height map, top row first: water (below 128), snow (above 216), and dry
-    // land round the first tank's start at world (45, 45), a sample being 100 units.
+    // The height map, top row first: dry land round the first tank's start at
+    // world (45, 45), a sample being 100 units.
     const std::string pgm =
         Decoded({"decode", In(kHeightMap), "--heightmap"}, "P5\n32 32\n255\n", 32 * 32);
-    int deep = 0, water = 0, snow = 0, peaks = 0;
-    for (size_t i = 0; i < pgm.size(); ++i) {
-        const uint8_t height = pgm[i];
-        deep += height<100, water += height<128, snow += height> 216, peaks += height> 235;
-        EXPECT_TRUE(i / 32 > 10 || i % 32 > 10 || height > 135) << i;
-    }
-    EXPECT_TRUE(water > 32 * 32 / 20 && snow > 32 * 32 / 50 && deep * peaks > 0);
+    for (size_t i = 0; i < pgm.size(); ++i)
+        EXPECT_TRUE(i / 32 > 10 || i % 32 > 10 || uint8_t(pgm[i]) > 135) << i;
 }
 
 TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
@@ -118,44 +89,43 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
             EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
         return std::string(bmp.begin(), bmp.end());
     };
-    const std::string water = ReadFileText(file("textures/water.bmp"));
     std::string heights = ReadFileText(file(kHeightMap));
     heights[28] = 8; // bits per pixel
     // Each file with what it is replaced by (nothing: removed) and the problem found.
     const std::tuple<std::string, std::string, std::string> damages[] = {
         {"textures/star.bmp", "", "missing\n"},
-        {"textures/water.bmp", water.substr(0, water.size() / 2), "Image file conversion error.\n"},
         {"textures/trail.bmp", "not a picture at all", "Unknown DIB file format.\n"},
         {kHeightMap, heights, "BMP FILE ERROR: Not 24 bpp, 8 instead\n"},
         {"textures/cobra/cobra_camo.bmp", picture(100, 64),
          "100 x 64: OpenGL 1.1 needs a power of two on each side\n"},
         {kTextureTable[2], picture(128, 64), "128 x 64: the terrain blends its sources as 256"},
         {"models/cobra_main_barrel.rozi", "no model", "damaged"},
-        {"sounds/servo.wav", "", "missing\n"},
         {"sounds/launch.wav", "RIFF but not a sound", ""}};
     for (const auto& [name, text, problem] : damages)
         text.empty() ? (void)fs::remove(file(name)) : WriteFileText(file(name), text);
     const ToolRun check = Tool({"check", data});
-    EXPECT_TRUE(check.code == 1 && check.out.ends_with("\n9 of 41 files with problems\n"));
+    EXPECT_TRUE(check.code == 1 && check.out.ends_with("\n7 of 41 files with problems\n"));
     for (const auto& [name, text, problem] : damages) {
         const std::string line = name + std::string(46 - name.size(), ' ') + "PROBLEM  " + problem;
         EXPECT_NE(check.out.find(line), npos) << line << " in\n" << check.out;
     }
-    EXPECT_NE(check.err.find("cobra_main_barrel.rozi' is damaged: wrong file id\n"), npos);
+    // One object a line; ground pictures 256 x 256, sounds 44100 Hz.
     const ToolRun json = Tool({"check", data, "--json"});
-    EXPECT_TRUE(json.code == 1 &&
-                json.out.find("/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n") != npos);
+    EXPECT_TRUE(json.code == 1 && std::count(json.out.begin(), json.out.end(), '\n') == 41);
+    for (const std::string& line :
+         {std::string("/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n"),
+          "{\"file\":\"" + std::string(kTextureTable[1]) + "\",\"ok\":true,\"width\":256,",
+          "{\"file\":\"" + std::string(GameSounds::kFiles[0]) + "\",\"ok\":true,\"rate\":44100,"})
+        EXPECT_NE(json.out.find(line), npos) << line << " in\n" << json.out;
 
     // decode and model report the reader's refusal and exit 1; a wrong call exits 2.
     const std::string none = dir.File("none.rozi"), out = dir.File("x"), map = file(kHeightMap);
     const std::tuple<std::vector<std::string>, int, std::string> runs[] = {
         {{"decode", file("textures/trail.bmp"), out}, 1, "Unknown DIB file format.\n"},
-        {{"decode", data, out}, 1, "Failed to open DIB file " + data + ".\n"},
         {{"decode", map, out, "--heightmap"}, 1, "BMP FILE ERROR: Not 24 bpp, 8 instead\n"},
         {{"model", none}, 1, "Unable to open file (" + none + ")FATAL ERROR: File: 'models/"},
         {{"decode", "only-one-argument"}, 2, ""},
         {{"check"}, 2, ""},
-        {{"model"}, 2, ""},
         {{"model", none, "--xml"}, 2, ""},
         {{"nonsense"}, 2, ""}};
     for (const auto& [args, code, err] : runs) {
@@ -184,14 +154,14 @@ TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
     writer.withMounts = false;
     WriteFileBytes(dir.File("plain.rozi"), writer.Bytes());
     const ToolRun plain = Tool({"model", dir.File("plain.rozi"), "--json"});
-    EXPECT_NE(plain.out.find("\"mountCount\":null,"), npos) << plain.out;
-    EXPECT_NE(plain.out.find("\"mountNames\":[]}"), npos);
+    EXPECT_TRUE(plain.out.find("\"mountCount\":null,") != npos &&
+                plain.out.ends_with("\"mountNames\":[]}\n"))
+        << plain.out;
 }
 
 TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
     // The hull and the turret stand on z = 0, the turret reaching its barrel's
-    // mount; each part is symmetric across y, the barrel round its axis, which
-    // ends at the muzzle, 2.7 out along x.
+    // mount at x = 1; the barrel ends at the muzzle, 2.7 out along x.
     const char* const parts[] = {"cobra_body", "cobra_main_turret", "cobra_main_barrel"};
     const char* const mounts[] = {"Mount 0: turret at (0.32, 0, 0.98)\n",
                                   "Mount 0: barrel at (1, 0, 0.22)\n",
@@ -204,15 +174,10 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
             << run.out << run.err;
         Model model;
         model.Load(file.c_str());
-        ASSERT_TRUE(model.loaded);
-        float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
-        for (int i = 0; i < 3 * model.vertexCount; ++i) {
-            lo[i % 3] = std::min(lo[i % 3], model.frames[0][i]);
-            hi[i % 3] = std::max(hi[i % 3], model.frames[0][i]);
-        }
-        EXPECT_NEAR(lo[1] + hi[1], 0, 1e-6f) << parts[p];
-        EXPECT_TRUE(p == 2 ? std::fabs(lo[2] + hi[2]) < 1e-6f && std::fabs(hi[0] - 2.7f) < 1e-6f
-                           : lo[2] == 0 && (p == 0 || hi[0] > 1))
-            << parts[p] << " " << lo[2] << " " << hi[0] << " " << hi[2];
+        float lowZ = 1e9f, farX = -1e9f;
+        for (int i = 0; i < model.vertexCount; ++i)
+            lowZ = std::min(lowZ, model.frames[0][3 * i + 2]),
+            farX = std::max(farX, model.frames[0][3 * i]);
+        EXPECT_TRUE(p == 2 ? std::fabs(farX - 2.7f) < 1e-6f : lowZ == 0 && farX > p) << parts[p];
     }
 }
