@@ -141,8 +141,9 @@ class ProgramRun {
         return found;
     }
 
-    // The window's drawing area on the screen: x, y, width, height.
+    // The window's drawing area on the screen (window 0: the screen): x, y, width, height.
     std::array<int, 4> Geometry(unsigned long window) {
+        window = window != 0 ? window : DefaultRootWindow(display);
         XWindowAttributes a{};
         XGetWindowAttributes(display, window, &a);
         int x = 0, y = 0;
@@ -164,10 +165,6 @@ class ProgramRun {
     // Whether a window manager runs on the display.
     bool Managed() {
         return !Property(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty();
-    }
-
-    std::array<int, 2> ScreenSize() {
-        return {DisplayWidth(display, 0), DisplayHeight(display, 0)};
     }
 
     // Any xdotool command line. A pointer held by a grab could keep a
@@ -280,10 +277,9 @@ class ProgramRun {
     std::string Log() const { return ReadFileText((workDir / "error.out").string()); }
 
     // The top-left 640 x 480 of the window's drawing area as the screen shows
-    // it (window 0: the screen's top-left), RGB, top row first; empty when it
-    // could not be taken.
-    std::vector<uint8_t> Picture(unsigned long window = 0) {
-        auto [x, y, width, height] = window != 0 ? Geometry(window) : std::array<int, 4>{};
+    // it, RGB, top row first; empty when it could not be taken.
+    std::vector<uint8_t> Picture(unsigned long window) {
+        auto [x, y, width, height] = Geometry(window);
         const std::string grab = (root.path() / "grab.rgb").string();
         const std::string command = "import -window root -crop 640x480+" + std::to_string(x) + "+" +
                                     std::to_string(y) + " -depth 8 rgb:" + grab +

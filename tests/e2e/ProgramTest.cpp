@@ -15,7 +15,8 @@ void ExpectMainWindow(ProgramRun& run, unsigned long main, bool fullscreen) {
     ASSERT_NE(main, 0u) << run.Describe();
     EXPECT_EQ(run.FindWindow(ProgramRun::kDialogTitle), 0u);
     const bool managed = run.Managed();
-    auto [width, height] = fullscreen && managed ? run.ScreenSize() : std::array<int, 2>{640, 480};
+    auto [x0, y0, width, height] =
+        fullscreen && managed ? run.Geometry(0) : std::array<int, 4>{0, 0, 640, 480};
     const bool placed = PollFor(10, [&] {
         auto [x, y, w, h] = run.Geometry(main);
         return w == width && h == height && (managed || (x == 0 && y == 0));

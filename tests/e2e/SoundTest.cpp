@@ -12,12 +12,6 @@ namespace {
 constexpr double kBytesPerSecond = 44100 * 4;
 const std::string kLastTexture = "Texture 'textures/cobra/trukrearbumper.bmp' loaded\n";
 
-size_t Mark(const std::string& file) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
-    return error ? 0 : static_cast<size_t>(size);
-}
-
 size_t After(size_t mark, double seconds) {
     return (mark + static_cast<size_t>(seconds * kBytesPerSecond)) & ~size_t(3);
 }
@@ -56,14 +50,15 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     const unsigned long main = run.StartWithoutDialog();
     ASSERT_TRUE(run.Focus(main)) << run.Describe();
     Pause(1.5); // the tank settles on the ground
-    const size_t still = Mark(raw);
+    const size_t still = ReadFileText(raw).size();
     ASSERT_TRUE(run.Xdo("sleep 1 keydown Up sleep 1"));
-    const size_t driving = Mark(raw);
+    const size_t driving = ReadFileText(raw).size();
     ASSERT_TRUE(run.Xdo("sleep 1.5 keyup Up sleep 1 mousemove_relative -- 0 -90 sleep 1"));
-    const size_t upwards = Mark(raw); // the gun points up: the shot falls back by the tank
+    const size_t upwards =
+        ReadFileText(raw).size(); // the gun points up: the shot falls back by the tank
     ASSERT_TRUE(
         run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 8 mousemove_relative -- 0 45 sleep 1"));
-    const size_t aslant = Mark(raw); // 45 degrees up: it bursts some 1500 units away
+    const size_t aslant = ReadFileText(raw).size(); // 45 degrees up: it bursts some 1500 units away
     ASSERT_TRUE(run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 6.5"));
     Escape(run, main);
     EXPECT_NE(run.Log().find(kLastTexture + "Sound on: 44100 Hz, 2 channels, driver 'disk'.\n"),
