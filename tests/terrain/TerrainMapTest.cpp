@@ -1,7 +1,6 @@
 #include "TerrainTestSupport.h"
 #include "state/AppState.h"
 #include "support/TestSupport.h"
-#include "terrain/Landscape.h"
 #include "terrain/LoadingScreen.h"
 #include "terrain/TerrainBlend.h"
 #include "terrain/TerrainCache.h"
@@ -16,23 +15,18 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Gathers the leaves depth first (children 0 to 3); returns how many nodes the tree has.
-int Walk(TerrainNode& node, std::vector<TerrainNode*>& leaves) {
-    int nodes = 1;
+// Gathers the leaves depth first (children 0 to 3).
+void Walk(TerrainNode& node, std::vector<TerrainNode*>& leaves) {
     if (node.children[0] == nullptr)
         leaves.push_back(&node);
     for (TerrainNode* child : node.children)
         if (child != nullptr)
-            nodes += Walk(*child, leaves);
-        else
-            EXPECT_EQ(node.children[0], nullptr) << "all four children or none";
-    return nodes;
+            Walk(*child, leaves);
 }
 
-const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int tileSize, int x, int y) {
-    const size_t tile = size_t(y / tileSize) * (1024 / tileSize) + size_t(x / tileSize);
-    return &tiles[(tile * tileSize * tileSize + size_t(y % tileSize) * tileSize + x % tileSize) *
-                  3];
+const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int y) {
+    const size_t tile = size_t(y / size) * (1024 / size) + size_t(x / size);
+    return &tiles[(tile * size * size + size_t(y % size) * size + x % size) * 3];
 }
 
 class Quadtree : public testing::Test {
@@ -42,28 +36,21 @@ class Quadtree : public testing::Test {
 };
 } // namespace
 
-// The height against its arithmetic written out in the same order, in single
-// precision, over a grid of points inside, on the edges and outside.
-TEST(HeightSampling, HeightAtSampleVertexAndWorldToMap) {
-    Landscape& land = landscape; // WorldToMap reads the global one's size
-    FillHeightMap(land, 23, 19,
-                  [](int32_t r, int32_t c) { return uint8_t(5 + r * 37 + c * c * 11); });
+// Heights rise 10 a row and 1 a column, so between samples they lie on the
+// plane through them; over a grid of points inside, on the edges and outside.
+TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
+    Landscape land;
+    FillHeightMap(land, 23, 19, [](int32_t r, int32_t c) { return uint8_t(r * 10 + c); });
     std::vector<float> at = {-0.01f, 1e30f, std::numeric_limits<float>::quiet_NaN()};
     for (int k = 0; k <= 150; ++k)
         at.push_back(float(k) / 140.0f);
     for (float u : at)
         for (float v : at) {
             const float fx = 23 * u * 0.952381f, fz = 19 * v * 0.952381f;
-            float want = 0; // the last column and row have no neighbours beyond
-            if (fx >= 0 && fz >= 0 && std::floor(fx) <= 21 && std::floor(fz) <= 17) {
-                const int ix = int(std::floor(fx)), iz = int(std::floor(fz));
-                const float a = float(std::fmod(fx, 1.0)), b = float(std::fmod(fz, 1.0));
-                auto h = [&](int r, int c) { return float(land.heightMap[r * 23 + c]); };
-                want = (1 - a) * (1 - b) * h(iz, ix) + (1 - a) * b * h(iz + 1, ix) +
-                       a * (1 - b) * h(iz, ix + 1) + a * b * h(iz + 1, ix + 1);
-            }
-            const float got = land.HeightAt(u, v);
-            if (!(got == want))
+            // The last column and row have no neighbours beyond: 0, as outside.
+            const bool inside = fx >= 0 && fz >= 0 && fx < 22 && fz < 18;
+            const float got = land.HeightAt(u, v), want = inside ? fz * 10 + fx : 0;
+            if (!(std::abs(got - want) < 1e-3f))
                 ADD_FAILURE() << u << ", " << v << ": " << got << " not " << want;
         }
     // Fewer than 2 x 2 samples: nothing has four neighbours.
@@ -71,103 +58,78 @@ TEST(HeightSampling, HeightAtSampleVertexAndWorldToMap) {
         FillHeightMap(land, w, h, [](int32_t, int32_t) { return uint8_t(99); });
         EXPECT_TRUE(land.HeightAt(0, 0) == 0.0f && land.HeightAt(0.5f, 0.5f) == 0.0f) << w << h;
     }
-
-    // One texture repeat per 32 cells; outside: y = 0, x and z still written,
-    // the texture coordinate untouched.
+    // One texture repeat per 32 cells.
     FillHeightMap(land, 128, 64, [](int32_t, int32_t) { return uint8_t(10); });
     Vector4 vertex;
-    float texCoord[2] = {-1.0f, -1.0f};
-    for (float u : {1.0f, -0.5f}) {
-        land.SampleVertex(u, u < 0 ? 0.25f : 0.5f, vertex, texCoord);
-        EXPECT_TRUE(Near(vertex,
-                         u < 0 ? Vector4(-6095.24f, 0, 1523.81f) : Vector4(12190.48f, 10, 3047.62f),
-                         0.01f));
-        EXPECT_TRUE(std::abs(texCoord[0] - 3.80952f) < 1e-4f &&
-                    std::abs(texCoord[1] - 0.952381f) < 1e-4f);
-    }
-    // WorldToMap leaves the map scale in.
-    float x = 12190.48f, z = 6400.0f;
-    Landscape::WorldToMap(x, z);
-    EXPECT_TRUE(std::abs(x - 0.952381f) < 1e-6f && z == 1.0f) << x << ", " << z;
+    float texCoord[2];
+    land.SampleVertex(1.0f, 0.5f, vertex, texCoord);
+    EXPECT_TRUE(Near(vertex, Vector4(12190.48f, 10, 3047.62f), 0.01f));
+    EXPECT_TRUE(Near(Vector4(texCoord[0], texCoord[1], 0), Vector4(3.80952f, 0.952381f, 0), 1e-4f));
     land.Unload();
     land.Unload(); // twice is harmless
     // The sizes stay, the samples are gone: heights read as 0, nothing is read.
     EXPECT_TRUE(land.heightMap == nullptr && land.loaded == 0 && land.HeightAt(0.5f, 0.5f) == 0);
 }
 
-TEST_F(Quadtree, ShapeAndContactsOnAFlatMapAtBothDepths) {
-    // Nodes of size 0.125 (coarse) or 0.0625 (fine) still split: the test is size < minimum.
-    for (auto [fine, nodes, perSide] : {std::tuple{0, 341, 16}, std::tuple{1, 1365, 32}}) {
-        appState.fineTerrain = static_cast<unsigned char>(fine);
-        Landscape land;
-        FillHeightMap(
-            land, 64, 64, [](int32_t, int32_t) { return uint8_t(0); }, true);
-        std::vector<TerrainNode*> leaves;
-        EXPECT_EQ(Walk(land, leaves), nodes);
-        ASSERT_EQ(int(leaves.size()), perSide * perSide);
-        // The first leaf of child 1 comes after all of child 0's.
-        const TerrainNode* firstOfChild1 = leaves[perSide * perSide / 4];
-        EXPECT_TRUE(firstOfChild1->x0 == 0.5f && firstOfChild1->z0 == 0.0f);
+TEST_F(Quadtree, ShapeAndContactsOnAFlatMap) {
+    // Nodes of size 0.0625 still split: the test is size < minimum. (The coarse
+    // depth shows in the draw test's leaves.)
+    appState.fineTerrain = 1;
+    Landscape land;
+    FillHeightMap(
+        land, 64, 64, [](int32_t, int32_t) { return uint8_t(0); }, true);
+    std::vector<TerrainNode*> leaves;
+    Walk(land, leaves);
+    ASSERT_EQ(leaves.size(), 32u * 32u);
+    // The first leaf of child 1 comes after all of child 0's.
+    EXPECT_TRUE(leaves[256]->x0 == 0.5f && leaves[256]->z0 == 0.0f);
 
-        // A box touches the given leaves, depth first: each gives a fan of four
-        // triangles from its centre over its corners in order, at their world
-        // positions (6095.24 units across the map).
-        auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> touched) {
-            Vehicle vehicle;
-            vehicle.boxCentre = centre, vehicle.boxSize = size;
-            EXPECT_EQ(land.CollectContacts(centre, size, vehicle), !touched.empty());
-            std::vector<GroundTriangle> got;
-            for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
-                got.push_back(*t);
-            ASSERT_EQ(got.size(), touched.size() * 4);
-            const float at[6][2] = {{0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
-            for (size_t i = 0; i < got.size(); ++i) {
-                const TerrainNode& leaf = *touched[i / 4];
-                const Vector4* points[3] = {&got[i].p0, &got[i].p1, &got[i].p2};
-                for (size_t k = 0; k < 3; ++k) {
-                    const float* c = at[k == 0 ? 0 : i % 4 + k];
-                    EXPECT_TRUE(Near(*points[k],
-                                     Vector4((leaf.x0 + c[0] * leaf.size) * 6095.238f, 0.0f,
-                                             (leaf.z0 + c[1] * leaf.size) * 6095.238f),
-                                     0.01f))
-                        << "triangle " << i << " point " << k;
-                }
-            }
-        };
-        // A small box over one leaf, its centre exactly boxSize.y above the flat
-        // ground: touching. The leaf's half-extents add to the full edge lengths.
-        TerrainNode& target = *leaves[37];
-        const Vector4 small(1.0f, 12.0f, 1.0f);
-        expectFans(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small, {&target});
-        expectFans(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small, {});
-        expectFans(Vector4(-1e6f, 0.0f, -1e6f), Vector4(50, 50, 50), {});
-        // A box over the whole map touches every leaf.
-        expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
-        land.Unload();
-        EXPECT_EQ(land.children[0], nullptr);
-    }
+    // A box touches the given leaves, depth first: each gives a fan of four
+    // triangles from its centre over its corners in order, at their world
+    // positions (6095.24 units across the map).
+    auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> touched) {
+        Vehicle vehicle;
+        vehicle.boxCentre = centre, vehicle.boxSize = size;
+        EXPECT_EQ(land.CollectContacts(centre, size, vehicle), !touched.empty());
+        std::vector<Vector4> got;
+        for (const GroundTriangle* t = vehicle.groundTriangles; t && t->next; t = t->next)
+            got.insert(got.end(), {t->p0, t->p1, t->p2});
+        ASSERT_EQ(got.size(), touched.size() * 12);
+        const float at[6][2] = {{0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
+        for (size_t n = 0; n < got.size(); ++n) { // triangle n / 3, point n % 3
+            const TerrainNode& leaf = *touched[n / 12];
+            const float* c = at[n % 3 == 0 ? 0 : n / 3 % 4 + n % 3];
+            EXPECT_TRUE(Near(got[n],
+                             Vector4((leaf.x0 + c[0] * leaf.size) * 6095.238f, 0.0f,
+                                     (leaf.z0 + c[1] * leaf.size) * 6095.238f),
+                             0.01f))
+                << "point " << n;
+        }
+    };
+    // A small box over one leaf, its centre exactly boxSize.y above the flat
+    // ground: touching. The leaf's half-extents add to the full edge lengths.
+    TerrainNode& target = *leaves[37];
+    const Vector4 small(1.0f, 12.0f, 1.0f);
+    expectFans(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small, {&target});
+    expectFans(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small, {});
+    // A box over the whole map touches every leaf.
+    expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
 }
 
 TEST(TerrainBlend, WeightsAndChannelsAtTheEdges) {
     // Half the height, then the low, middle and high weights there.
     // clang-format off
-    const float weights[][4] = {
-        {0, 1, 0, 0}, {32.99f, 1, 0, 0}, {33, 1, 0, 0}, {48, 0.5f, 0.5f, 0},
-        {62.999f, 0.0000333f, 0.9999667f, 0}, {63, 0, 1, 0}, {87.99f, 0, 1, 0}, {88, 0, 1, 0},
-        {98, 0, 0.5f, 0.5f}, {107.99f, 0, 0.0005f, 0.9995f}, {108, 0, 0, 1}, {127.5f, 0, 0, 1}};
+    const float weights[][4] = {{32.99f, 1, 0, 0}, {48, 0.5f, 0.5f, 0}, {63, 0, 1, 0},
+        {87.99f, 0, 1, 0}, {98, 0, 0.5f, 0.5f}, {107.99f, 0, 0.0005f, 0.9995f}, {108, 0, 0, 1}};
     // clang-format on
     for (const auto& [h, low, middle, high] : weights) {
         const BlendWeights w = WeightsForHeight(h);
-        EXPECT_TRUE(std::abs(w.low - low) < 1e-6f && std::abs(w.middle - middle) < 1e-6f &&
-                    std::abs(w.high - high) < 1e-6f)
-            << "h = " << h << ": " << w.low << " " << w.middle << " " << w.high;
+        EXPECT_TRUE(Near(Vector4(w.low, w.middle, w.high), Vector4(low, middle, high), 1e-6f))
+            << "h = " << h;
     }
-    EXPECT_EQ(BlendChannel(255, 9, 9, {1, 0, 0}), 254); // 255 / 256 * 255 = 254.0039
-    EXPECT_EQ(BlendChannel(128, 9, 9, {1, 0, 0}), 127);
-    EXPECT_EQ(BlendChannel(9, 255, 9, {0, 1, 0}), 254);
-    EXPECT_EQ(BlendChannel(9, 9, 128, {0, 0, 1}), 127);
-    EXPECT_EQ(BlendChannel(200, 100, 0, WeightsForHeight(48)), 149); // 300 / 2 / 256 * 255
-    EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);          // clamped, not wrapped
+    EXPECT_EQ(BlendChannel(255, 9, 9, {1, 0, 0}), 254);               // 255 / 256 * 255 = 254.0039
+    EXPECT_EQ(BlendChannel(200, 100, 40, {0.25f, 0.5f, 0.25f}), 109); // 110 / 256 * 255
+    EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);           // clamped, not wrapped
     EXPECT_EQ(BlendChannel(255, 0, 0, {-1, 0, 0}), 0);
 }
 
@@ -181,10 +143,19 @@ TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
     BlendTerrainTiles(land.Field(), input, 128, small.data()); // the smallest tiles, 64 of them
-    for (int threads : {1, 3}) {
-        BlendTerrainTiles(land.Field(), input, 128, other.data(), {}, threads);
-        EXPECT_EQ(small, other) << threads << " threads";
-    }
+    // On 3 threads the same, every row of every tile reported in order, on the
+    // calling thread.
+    std::vector<std::pair<int, int>> rows;
+    const std::thread::id caller = std::this_thread::get_id();
+    auto report = [&](int32_t tile, int32_t row) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        rows.emplace_back(tile, row);
+    };
+    BlendTerrainTiles(land.Field(), input, 128, other.data(), report, 3);
+    EXPECT_EQ(small, other);
+    ASSERT_EQ(rows.size(), 64u * 128u);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i], std::pair(int(i / 128), int(i % 128)));
     // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
     int mismatches = 0;
     for (int y = 0; y < 1024; ++y)
@@ -192,25 +163,12 @@ TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
             const BlendWeights w = WeightsForHeight(land.HeightAt(x / 1024.0f, y / 1024.0f) * 0.5f);
             const size_t s = (size_t(y % 256) * 256 + size_t(x % 256)) * 3;
             for (int k = 0; k < 3; ++k) {
-                const uint8_t expected = BlendChannel(a[s + k], b[s + k], c[s + k], w);
-                if (TileTexel(large, 1024, x, y)[k] != expected ||
-                    TileTexel(small, 128, x, y)[k] != expected)
-                    if (++mismatches < 5)
-                        ADD_FAILURE() << "texel " << x << ", " << y << " channel " << k;
+                const uint8_t want = BlendChannel(a[s + k], b[s + k], c[s + k], w);
+                mismatches += TileTexel(large, 1024, x, y)[k] != want ||
+                              TileTexel(small, 128, x, y)[k] != want;
             }
         }
     EXPECT_EQ(mismatches, 0);
-
-    // Every row of every tile is reported in order, on the calling thread.
-    std::vector<std::pair<int, int>> rows;
-    const std::thread::id caller = std::this_thread::get_id();
-    BlendTerrainTiles(land.Field(), input, 256, other.data(), [&](int32_t tile, int32_t row) {
-        EXPECT_EQ(std::this_thread::get_id(), caller);
-        rows.emplace_back(tile, row);
-    });
-    ASSERT_EQ(rows.size(), 16u * 256u);
-    for (size_t i = 0; i < rows.size(); ++i)
-        EXPECT_EQ(rows[i], std::pair(int(i / 256), int(i % 256)));
 }
 
 TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
@@ -226,7 +184,6 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
     EXPECT_TRUE(Word(good, 0) == 4u && Word(good, 4) == 4u);
     EXPECT_TRUE(std::equal(tiles.begin(), tiles.end(), good.begin() + 8));
     EXPECT_EQ(Word(good, 8 + kTerrainBytes), 0xA1B2C3D4u);
-    EXPECT_FALSE(fs::exists(file + ".tmp"));
     auto verdict = [&](const std::vector<uint8_t>& bytes, int32_t tileSize, uint32_t check) {
         WriteFileBytes(file, bytes);
         return ReadTerrainCache(file.c_str(), tileSize, check, back.data());
@@ -243,12 +200,10 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
     good[4] = 0xFF, good[7] = 0x7F; // columns (a changed tile count changes both)
     EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch);
 
-    // A write cancelled halfway, or one that cannot be made, leaves the old file
-    // as it was and no temporary behind.
+    // A cancelled write leaves the old file as it was and no temporary behind;
+    // so does one whose rename fails.
     const std::vector<uint8_t> before = ReadFileBytes(file);
-    int pieces = 0;
-    EXPECT_FALSE(
-        WriteTerrainCache(file.c_str(), 256, 1u, tiles.data(), [&] { return ++pieces > 3; }));
+    EXPECT_FALSE(WriteTerrainCache(file.c_str(), 256, 1u, tiles.data(), [] { return true; }));
     EXPECT_TRUE(ReadFileBytes(file) == before && !fs::exists(file + ".tmp"));
     const std::string blocked = dir.File("blocked.dat"); // a folder that is not empty:
     fs::create_directories(blocked + "/inside");         // the rename fails
@@ -264,6 +219,4 @@ TEST(LoadingScreenPacer, DrawsAtMostOncePer15MsBesidesForcedScreens) {
         {1020, false, false}, {1021, true, true},   {1035, false, false},   {1036, false, true}};
     for (auto [now, force, due] : calls)
         EXPECT_EQ(pacer.Due(now, force), due) << now;
-    pacer.Reset();
-    EXPECT_TRUE(pacer.Due(1037.0, false));
 }

@@ -85,69 +85,50 @@ TEST_F(VehicleTest, LoadSetsPartsScaleBoxAndMuzzleButKeepsMotion) {
             EXPECT_TRUE(Near(tank.boxCorners[c], corners[c])) << c;
         EXPECT_TRUE(Near(tank.boxCentre, {49.5f, 450, 49.5f}) && Near(tank.boxSize, {27, 9, 9}));
     }
-    // Muzzle and shot velocity at angles 0, turret 90, barrel 30; the turret's
-    // and barrel's other angles take no part.
-    const struct {
-        float turretZ, barrelY, turretX, barrelZ;
-        Vector4 muzzle, velocity;
-    } aims[] = {{0, 0, 0, 0, {81.18f, 450, 55.8f}, {25, 0, 0}},
-                {90, 0, 0, 0, {45, 486.18f, 55.8f}, {0, 25, 0}},
-                {0, 30, 0, 0, {77.708f, 450, 38.884f}, {21.6506f, 0, -12.5f}},
-                {0, 30, 45, 45, {77.708f, 450, 38.884f}, {21.6506f, 0, -12.5f}}};
-    for (const auto& aim : aims) {
-        tank.turret.rotation = Vector4(aim.turretX, 0, aim.turretZ);
-        tank.barrel.rotation = Vector4(0, aim.barrelY, aim.barrelZ);
+    // Muzzle and shot velocity at angles 0, turret 90, barrel 30.
+    for (auto [turret, barrel, muzzle, velocity] :
+         {std::tuple{0.0f, 0.0f, Vector4(81.18f, 450, 55.8f), Vector4(25, 0, 0)},
+          {90.0f, 0.0f, Vector4(45, 486.18f, 55.8f), Vector4(0, 25, 0)},
+          {0.0f, 30.0f, Vector4(77.708f, 450, 38.884f), Vector4(21.6506f, 0, -12.5f)}}) {
+        tank.turret.rotation.z = turret;
+        tank.barrel.rotation.y = barrel;
         tank.UpdateMuzzle(); // on its own, from the hull's current matrices
-        EXPECT_TRUE(Near(tank.muzzlePoint, aim.muzzle) && Near(tank.shotVelocity, aim.velocity))
-            << aim.turretZ << " " << aim.barrelY;
+        EXPECT_TRUE(Near(tank.muzzlePoint, muzzle) && Near(tank.shotVelocity, velocity))
+            << turret << " " << barrel;
     }
     tank.Release();
     tank.Release();
     EXPECT_EQ(tank.loaded + tank.body.loaded + tank.barrel.loaded, 0);
 }
 
-TEST_F(VehicleTest, SteerRotateAccelerateAndSettle) {
-    for (int i = 0; i < 400; ++i)
-        tank.Steer(true);
-    tank.Steer(false);
-    tank.Rotate(270, 1, 2);
-    EXPECT_TRUE(Near(tank.body.rotation, Vector4(270, 1, 401), 0)); // never wrapped
-    tank.body.rotation = Vector4(0, 0, 0);
-    tank.UpdateGeometry();
+TEST_F(VehicleTest, AccelerateBothWaysAndSettle) {
     tank.thrust = Vector4(0.25f, -1, 2);
     for (float x : {0.75f, 0.25f, -0.25f}) { // forward, then backward twice
         tank.Accelerate(x > 0.5f);
         EXPECT_TRUE(Near(tank.thrust, Vector4(x, -1, 2), 1e-6f));
     }
-    EXPECT_TRUE(Near(tank.body.position, Vector4(0, 0, 0), 0)); // only the thrust changes
     // A hull with every vertex at one x has no forward direction: no thrust.
     for (int i = 0; i < tank.body.vertexCount; ++i)
         tank.body.frames[0][3 * i] = 1;
     tank.UpdateGeometry();
     tank.thrust = Vector4(0, 0, 0);
     tank.Accelerate(true);
-    tank.Update(50);
-    EXPECT_TRUE(Near(tank.thrust, Vector4(0, 0, 0), 0) && std::isfinite(tank.body.position.x));
+    EXPECT_TRUE(Near(tank.thrust, Vector4(0, 0, 0), 0)); // not NaN
 
-    // A held accelerator settles at 50 ms and at 20 ms frames. Frame length,
-    // then the settled thrust, speed and advance per frame.
+    // A held accelerator at 20 ms frames settles at a thrust, speed and advance
+    // per frame that follow from the frame length.
     tank.Load();
     tank.Rotate(270, 0, 0);
-    for (const auto& c : {std::array{50.0f, 5.0f, 55.0f, 50.0f},
-                          std::array{20.0f, 0.2857143f, 0.4489796f, 0.4081633f}}) {
-        tank.thrust = tank.motion = Vector4(0, 0, 0);
-        tank.SetPosition(0, 0, 0);
-        float before = 0;
-        for (int step = 0; step < 400; ++step) {
-            tank.Accelerate(true);
-            before = tank.body.position.x;
-            tank.Update(c[0]);
-        }
-        const Vector4 settled(tank.thrust.x / c[1], tank.motion.x / c[2],
-                              (tank.body.position.x - before) / c[3]);
-        EXPECT_TRUE(Near(settled, Vector4(1, 1, 1), 2e-3f)) << c[0];
-        EXPECT_NEAR(tank.thrust.z, 0, 1e-4f) << c[0]; // heading 0 drives along world x
+    tank.thrust = tank.motion = Vector4(0, 0, 0);
+    float before = 0;
+    for (int step = 0; step < 400; ++step) {
+        tank.Accelerate(true);
+        before = tank.body.position.x;
+        tank.Update(20);
     }
+    const Vector4 settled(tank.thrust.x / 0.2857143f, tank.motion.x / 0.4489796f,
+                          (tank.body.position.x - before) / 0.4081633f);
+    EXPECT_TRUE(Near(settled, Vector4(1, 1, 1), 2e-3f));
 }
 
 TEST_F(VehicleTest, ContactReachIsFortyWorldUnitsAndTheLastTriangleDecides) {
@@ -197,7 +178,6 @@ TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
         EXPECT_NEAR(tank.body.position.y, 93.0f / 9 + tank.motion.y, 1e-4f);
     }
     EXPECT_EQ(AllocationCount(), allocations); // a step on the ground allocates nothing
-    EXPECT_EQ(Triangles(tank).size(), triangles.size());
     // Far above every leaf there is no contact: the tank falls.
     tank.SetPosition(80, 40, 80);
     tank.fallSpeed = 0;
@@ -213,13 +193,9 @@ TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
     tank.fallSpeed = -0.5f;
     tank.motion = Vector4(0, -0.3f, 0);
     tank.Update(50);
-    // The catch leaves the motion alone; at h - 45 or above it leaves the tank be.
+    // The catch leaves the motion alone.
     EXPECT_TRUE(Triangles(tank).empty() && tank.fallSpeed == 0 && tank.motion.y < 0);
     EXPECT_NEAR(tank.body.position.y, h + 2.5f, 1e-4f);
-    tank.SetPosition(80, h - 44.9f, 80);
-    tank.motion = Vector4(0, 0, 0);
-    tank.Update(50);
-    EXPECT_LT(tank.body.position.y, h - 44.9f);
     // A 200 ms frame moves the tank as one 50 ms step; a 0 ms frame as 1 ms.
     for (auto [ms, as] : {std::pair{200.0f, 50.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
         Move(Stand(tank));
@@ -237,40 +213,35 @@ TEST_F(VehicleTest, DrawsTheTankWhereItsPositionPutsItTexturedAndRestoresTheMatr
     ASSERT_TRUE(gl.ok());
     LoadTestTextures();
     tank.Load();
+    tank.SetPosition(-5, 0, 0);
     glMatrixMode(GL_PROJECTION);
     glOrtho(-100, 100, -75, 75, -1000, 1000);
     glEnable(GL_DEPTH_TEST);
-    // Hull x from -54 to -27 world units, red camouflage, turret top on it
-    // around x = -42.1, blue, barrel from x = -33.1 forward, its picture
-    // unknown: plain white; nothing behind the hull or beyond the muzzle. The
-    // turret's traverse swings the barrel to +y about the turret's mount.
-    const struct {
-        float turret, x, y;
-        std::vector<int> rgb;
-    } looks[] = {{0, -50, -3.5f, {255, 0, 0}}, {0, -30, -3.5f, {255, 0, 0}},
-                 {0, -42, 0, {0, 0, 255}},     {0, -15, 0, {255, 255, 255}},
-                 {0, -60, 0, {0, 0, 0}},       {0, -5, 0, {0, 0, 0}},
-                 {0, -40, 10, {0, 0, 0}},      {90, -42.1f, 20, {255, 255, 255}},
-                 {90, -15, 0, {0, 0, 0}}};
-    tank.SetPosition(-5, 0, 0);
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(0, 0, 5);
     std::vector<GLfloat> before(16), after(16);
     glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
-    for (const auto& look : looks) {
-        tank.turret.rotation.z = look.turret;
+    // Hull x from -54 to -27 world units, red camouflage, turret top on it
+    // around x = -42.1, blue, barrel from x = -33.1 forward, its picture
+    // unknown: plain white; nothing beyond the muzzle. The turret's traverse
+    // swings the barrel to +y about the turret's mount, away from where it was.
+    const std::tuple<float, float, float, int> looks[] = {
+        {0, -50, -3.5f, 0xFF0000}, {0, -42, 0, 0x0000FF},      {0, -15, 0, 0xFFFFFF},
+        {0, -5, 0, 0x000000},      {90, -42.1f, 20, 0xFFFFFF}, {90, -15, 0, 0x000000}};
+    for (auto [turret, x, y, rgb] : looks) {
+        tank.turret.rotation.z = turret;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_TEXTURE_2D);    // Draw turns it on
         glMatrixMode(GL_PROJECTION); // and selects the modelview matrix itself
         tank.Draw();
-        GLint mode, depth;
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-        glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
-        EXPECT_TRUE(mode == GL_MODELVIEW && depth == 1 && before == after);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        uint8_t rgb[3];
-        gl.ReadPixel(int((look.x + 100) * 3.2f), int((look.y + 75) * 3.2f), rgb);
-        EXPECT_EQ(std::vector<int>(rgb, rgb + 3), look.rgb) << look.x << ", " << look.y;
+        uint8_t got[3];
+        gl.ReadPixel(int((x + 100) * 3.2f), int((y + 75) * 3.2f), got);
+        EXPECT_EQ(got[0] << 16 | got[1] << 8 | got[2], rgb) << x << ", " << y;
     }
+    GLint mode, depth;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
+    EXPECT_TRUE(mode == GL_MODELVIEW && depth == 1 && before == after);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
