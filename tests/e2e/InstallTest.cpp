@@ -13,17 +13,16 @@ namespace fs = std::filesystem;
 // folders, and the second start uses that cache.
 TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdgFolders) {
     TempDir temp;
-    const std::string cd = "cd " + temp.path().string() + " && ";
-    const int status =
-        std::system((cd + ZEZIVOZE_CPACK
-                     " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
-                     " >/dev/null && dpkg-deb -c *.deb >listing && "
-                     "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && mkdir empty && "
-                     "desktop-file-validate r/usr/share/applications/*.desktop && "
-                     "r/usr/bin/zezivoze --version >version && "
-                     "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
-                     "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage")
-                        .c_str());
+    const int status = std::system(
+        ("cd " + temp.path().string() +
+         " && " ZEZIVOZE_CPACK " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
+         " >/dev/null && dpkg-deb -c *.deb >listing && "
+         "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && mkdir empty && "
+         "desktop-file-validate r/usr/share/applications/*.desktop && "
+         "r/usr/bin/zezivoze --version >version && "
+         "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
+         "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage")
+            .c_str());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
     const std::string listing = ReadFileText(temp.File("listing"));
     for (const char* path :

@@ -26,9 +26,8 @@ void ExpectMainWindow(ProgramRun& run, unsigned long main, bool fullscreen) {
 }
 
 // Holds the key for the seconds and then, on a slow machine, on until `until` says yes.
-void Hold(
-    ProgramRun& run, unsigned long window, const std::string& key, double seconds,
-    const std::function<bool()>& until = [] { return true; }) {
+void Hold(ProgramRun& run, unsigned long window, const std::string& key, double seconds,
+          const std::function<bool()>& until) {
     ASSERT_TRUE(run.Focus(window) &&
                 run.Xdo("keydown " + key + " sleep " + std::to_string(seconds)));
     PollFor(10, until);
@@ -134,7 +133,7 @@ TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscap
         ASSERT_TRUE(run.Xdo("key --delay 0 r")); // down and up at once
         ASSERT_TRUE(PollFor(10, [&] { return Rebuilds(run) >= tap; })) << "tap " << tap;
     }
-    Hold(run, main, "h", 1.2);
+    Hold(run, main, "h", 1.2, [] { return true; });
     ASSERT_TRUE(run.Key(main, "Escape"));
     ExpectCleanEnd(run);
 

@@ -36,10 +36,6 @@ std::vector<double> Windows(const std::string& mix, size_t from, size_t to) {
     return levels.empty() ? std::vector<double>{-1} : levels;
 }
 
-void Escape(ProgramRun& run, unsigned long main) {
-    ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
-    ExpectCleanEnd(run);
-}
 } // namespace
 
 TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanFar) {
@@ -60,7 +56,8 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
         run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 8 mousemove_relative -- 0 45 sleep 1"));
     const size_t aslant = ReadFileText(raw).size(); // 45 degrees up: it bursts some 1500 units away
     ASSERT_TRUE(run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 6.5"));
-    Escape(run, main);
+    ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
+    ExpectCleanEnd(run);
     EXPECT_NE(run.Log().find(kLastTexture + "Sound on: 44100 Hz, 2 channels, driver 'disk'.\n"),
               std::string::npos)
         << run.Log();
@@ -109,7 +106,8 @@ TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
         const unsigned long main = run.StartWithoutDialog(arguments);
         ASSERT_TRUE(run.Focus(main)) << run.Describe();
         Pause(1.0);
-        Escape(run, main);
+        ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
+        ExpectCleanEnd(run);
         EXPECT_NE(run.Log().find(kLastTexture + lines), std::string::npos) << run.Log();
         EXPECT_EQ(std::filesystem::exists(raw), lines == missing + "BMP File") << lines;
         unsetenv("ZEZIVOZE_MUTE");
