@@ -1,7 +1,8 @@
 // The picture readers and the texture manager: the height-map reader and the
 // DIB decoder on pictures of our own writer in every layout and on hand-made
-// files (byte by byte, independent of the writer); the texture manager with a
-// real OpenGL context.
+// files (byte by byte, independent of the writer); the texture manager, after
+// the start-up table, with a real OpenGL context.
+#include "app/TextureTable.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"
 #include "image/DibImage.h"
@@ -13,6 +14,7 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -263,32 +265,34 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     TempDir dir(true);
+    ASSERT_EQ(std::system("'" ZEZIVOZE_BINARY_DIR "/zezivoze-data' generate . >/dev/null"), 0);
     // A 24-bit picture in a file, which OpenGL should hold bottom row first; a
     // tile of odd width, whose rows are packed.
     const Bytes odd = Picture(3, 2);
     ASSERT_TRUE(WriteBinaryFile("water.bmp", EncodeBmp24(8, 4, Picture(8, 4))));
 
     TextureManager manager;
-    manager.Create(8);
+    LoadTextureTable(manager); // which leaves room for the terrain's tiles
+    const int n = kTextureTableSize;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-    EXPECT_EQ(manager.LoadFromFile("water.bmp"), 0);
-    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), 1);
-    EXPECT_EQ(manager.LoadFromFile("water.bmp"), 2);
+    EXPECT_EQ(manager.LoadFromFile("water.bmp"), n);
+    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), n + 1);
+    EXPECT_EQ(manager.LoadFromFile("water.bmp"), n + 2);
     GLint unpack = 0; // the caller's alignment is left as it was
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
     EXPECT_EQ(std::tuple(glGetError(), unpack), std::tuple(GLenum(GL_NO_ERROR), 2));
     // The first of two; names match exactly.
     EXPECT_EQ(std::tuple(manager.FindByName("water.bmp"), manager.FindByName("0"),
                          manager.FindByName("Water.bmp"), manager.FindByName("water.bm")),
-              std::tuple(0, 1, -1, -1));
+              std::tuple(n, n + 1, -1, -1));
 
     // Each slot is its own texture object at the picture's own size, filtered
     // linearly and repeated, holding the picture bottom row first. Nothing is
     // bound for a failed look-up or a slot not used yet.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = n; slot < n + 3; ++slot) {
         manager.Bind(slot);
-        for (int bad : {-1, 3, 8, 1000})
+        for (int bad : {-1, n + 3, 256, 1000})
             manager.Bind(bad);
         std::vector<GLint> bound(6, -1);
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound[0]);
@@ -297,12 +301,13 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &bound[3]);
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &bound[4]);
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &bound[5]);
-        EXPECT_EQ(bound, (std::vector<GLint>{GLint(manager.ids[slot]), slot == 1 ? 3 : 8,
-                                             slot == 1 ? 2 : 4, GL_LINEAR, GL_LINEAR, GL_REPEAT}))
+        EXPECT_EQ(bound,
+                  (std::vector<GLint>{GLint(manager.ids[slot]), slot == n + 1 ? 3 : 8,
+                                      slot == n + 1 ? 2 : 4, GL_LINEAR, GL_LINEAR, GL_REPEAT}))
             << slot;
         std::vector<uint8_t> got(size_t(bound[1]) * bound[2] * 3);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
-        EXPECT_EQ(got, slot == 1 ? odd : Picture(8, 4, {}, true)) << slot;
+        EXPECT_EQ(got, slot == n + 1 ? odd : Picture(8, 4, {}, true)) << slot;
     }
 }
 

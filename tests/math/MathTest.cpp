@@ -2,7 +2,6 @@
 #include "support/TestSupport.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
 // The other operators are used by the matrix and vehicle tests.
 TEST(Vector4, NormalizeGivesUnitLengthButLeavesTheZeroVector) {
