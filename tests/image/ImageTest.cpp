@@ -1,7 +1,7 @@
 // The picture readers and the texture manager: the height-map reader and the
 // DIB decoder on pictures of our own writer in every layout and on hand-made
-// files (byte by byte, independent of the writer); the texture manager and the
-// start-up texture table with a real OpenGL context.
+// files (byte by byte, independent of the writer); the texture manager, after
+// the start-up table, with a real OpenGL context.
 #include "app/TextureTable.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"
@@ -97,18 +97,6 @@ Bytes Dib40(int32_t width, int32_t height, int bpp, uint32_t compression, uint32
 const Rgb c0 = {10, 20, 30}, c1 = {200, 100, 50}, c2 = {1, 2, 3}, c3 = {90, 180, 250},
           K = {0, 0, 0};
 
-// The bound texture's name, then its width, height, filters and wrap.
-std::vector<GLint> BoundTexture() {
-    std::vector<GLint> v(6, -1);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &v[0]);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &v[1]);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &v[2]);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v[3]);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &v[4]);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &v[5]);
-    return v;
-}
-
 } // namespace
 
 // The death tests' children are forks here, so that they see the parent's files.
@@ -117,25 +105,23 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
     const std::string path = dir.File("p.bmp");
     for (bool topDown : {false, true})
         for (int width : {3, 4, 5})
-            for (int height : {0, 1, 2, 3})
-                for (bool cut : {false, true}) { // the file ends right after its last pixel
-                    BmpLayout layout;
-                    layout.topDown = topDown;
-                    const Bytes rgb = Picture(width, height);
-                    // A legal zero image size: computed from the sides instead.
-                    Bytes bytes = Patched(EncodeBmp(width, height, rgb, layout), 34, 0);
-                    if (cut && height > 0)
-                        bytes.erase(bytes.end() - (4 - width * 3 % 4) % 4, bytes.end());
-                    ASSERT_TRUE(WriteBinaryFile(path, bytes));
-                    BmpReader reader;
-                    reader.Load(path.c_str());
-                    ASSERT_EQ(std::tuple(reader.width, reader.height, reader.imageSize),
-                              std::tuple(width, height, uint32_t(rgb.size())));
-                    Bytes bgr(reader.pixels, reader.pixels + rgb.size());
-                    for (size_t i = 0; i < bgr.size(); i += 3)
-                        std::swap(bgr[i], bgr[i + 2]); // held as blue, green, red
-                    EXPECT_EQ(bgr, rgb) << width << " x " << height << (topDown ? " top-down" : "");
-                }
+            for (int height : {0, 1, 2, 3}) {
+                const Bytes rgb = Picture(width, height);
+                // A legal zero image size: computed from the sides instead.
+                Bytes bytes = Patched(
+                    EncodeBmp(width, height, rgb, {24, 0, false, true, topDown, {}}), 34, 0);
+                if (height % 2) // the file ends right after its last pixel
+                    bytes.erase(bytes.end() - (4 - width * 3 % 4) % 4, bytes.end());
+                ASSERT_TRUE(WriteBinaryFile(path, bytes));
+                BmpReader reader;
+                reader.Load(path.c_str());
+                ASSERT_EQ(std::tuple(reader.width, reader.height, reader.imageSize),
+                          std::tuple(width, height, uint32_t(rgb.size())));
+                Bytes bgr(reader.pixels, reader.pixels + rgb.size());
+                for (size_t i = 0; i < bgr.size(); i += 3)
+                    std::swap(bgr[i], bgr[i + 2]); // held as blue, green, red
+                EXPECT_EQ(bgr, rgb) << width << " x " << height << (topDown ? " top-down" : "");
+            }
 
     const Bytes good = EncodeBmp24(4, 4, Picture(4, 4));
     const std::string id = "FATAL ERROR: m_bmp FILE ERROR: Incorrect id\n",
@@ -145,15 +131,9 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
     // Texts from "(" on follow the file's "opened" line.
     const std::tuple<const char*, Bytes, std::string> cases[] = {
         {"ba.bmp", Patched(good, 1, 'A', 1), id},
-        {"xm.bmp", Patched(good, 0, 'X', 1), id},
-        {"empty.bmp", {}, id},
         {"missing.bmp", {}, "Unable to open file (" + dir.File("missing.bmp") + ")" + id},
-        {"8.bmp", Patched(good, 28, 8, 2), "(4,4,8)\n" + bad + "Not 24 bpp, 8 instead\n"},
-        // Sizes and offsets that do not fit the file are refused before any allocation.
+        // Sizes that do not fit the file are refused before any allocation.
         {"truncated.bmp", Bytes(good.begin(), good.end() - 1), "(4,4,24)\n" + fits},
-        {"offset.bmp", Patched(good, 10, 0xFFFFFFF0), "(4,4,24)\n" + fits},
-        {"wide.bmp", Patched(good, 18, 0x7FFFFFFF),
-         "(2147483647,4,24)\n" + size + "2147483647 x 4\n"},
         {"negative.bmp", Patched(good, 18, 0xFFFFFFFF), "(-1,4,24)\n" + size + "-1 x 4\n"},
         {"tall.bmp", Patched(good, 22, 0x80000000),
          "(4,-2147483648,24)\n" + size + "4 x -2147483648\n"},
@@ -176,44 +156,40 @@ TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
     // Channels that 5 and 6 bits hold exactly (top bits repeated below).
     const std::vector<uint32_t> exact16 = {0xFFFFFF, 0x000000, 0x08E718, 0xF710EF, 0x18FF00};
     // Bits per pixel, compression, 12-byte header, "BM" file header, masks.
-    const auto L = [](int bpp, uint32_t compression = 0, bool core = false, bool file = true,
-                      std::array<uint32_t, 3> masks = {0xF800, 0x07E0, 0x001F}) {
-        BmpLayout layout;
-        layout.bitsPerPixel = bpp, layout.compression = compression;
-        layout.coreHeader = core, layout.fileHeader = file;
-        std::ranges::copy(masks, layout.masks);
-        return layout;
+    const auto L = [](int bpp, uint32_t compression = 0, bool core = false, bool file = true) {
+        return BmpLayout{bpp, compression, core, file, false, {}};
     };
     // The colours: empty for any colour; for 8 bits and less the palette.
-    const std::tuple<const char*, BmpLayout, const std::vector<uint32_t>&> cases[] = {
-        {"24", L(24), any},
-        {"32", L(32), any},
-        {"16", L(16), exact16},
-        {"16 fields 5-6-5", L(16, 3), exact16},
-        {"32 fields", L(32, 3, false, true, {0xFF000000, 0xFF0000, 0xFF00}), any},
-        {"8", L(8), many},
-        {"4", L(4), sixteen},
-        {"1", L(1), two},
-        {"rle8", L(8, 1), many},
-        {"rle4", L(4, 2), sixteen},
-        {"core 8", L(8, 0, true), many},
-        {"core 24", L(24, 0, true), any},
-        {"packed 4", L(4, 0, false, false), sixteen},
-        {"packed 32 fields", L(32, 3, false, false, {0xFF, 0xFF00, 0xFF0000}), any},
+    const struct {
+        BmpLayout layout;
+        const std::vector<uint32_t>& colours;
+    } cases[] = {
+        {L(24), any},
+        {L(32), any},
+        {L(16), exact16},
+        {L(16, 3), exact16},
+        {{32, 3, false, true, false, {}, {0xFF000000, 0xFF0000, 0xFF00}}, any},
+        {L(8), many},
+        {L(4), sixteen},
+        {L(1), two},
+        {L(8, 1), many},
+        {L(4, 2), sixteen},
+        {L(8, 0, true), many},
+        {L(24, 0, true), any},
+        {L(4, 0, false, false), sixteen},
     };
-    for (const auto& [name, base, colours] : cases)
+    for (const auto& c : cases)
         for (bool topDown : {false, true})
             for (int width : {1, 3, 4, 5, 9, 17}) {
-                BmpLayout layout = base;
+                BmpLayout layout = c.layout;
                 layout.topDown = topDown;
-                layout.palette = layout.bitsPerPixel <= 8 ? colours : any;
-                const Bytes file = EncodeBmp(width, 3, Picture(width, 3, colours), layout);
-                EXPECT_EQ(Decode(file), std::tuple(Picture(width, 3, colours, true), width, ""))
-                    << name << " width " << width << (topDown ? " top-down" : "");
+                layout.palette = layout.bitsPerPixel <= 8 ? c.colours : any;
+                const Bytes file = EncodeBmp(width, 3, Picture(width, 3, c.colours), layout);
+                EXPECT_EQ(Decode(file), std::tuple(Picture(width, 3, c.colours, true), width, ""))
+                    << "case " << &c - cases << " width " << width << " top-down " << topDown;
                 // Run-length pictures end with the end-of-picture code.
                 EXPECT_TRUE(layout.compression % 3 == 0 ||
-                            Bytes(file.end() - 2, file.end()) == Bytes({0, 1}))
-                    << name;
+                            Bytes(file.end() - 2, file.end()) == Bytes({0, 1}));
             }
 }
 
@@ -228,8 +204,6 @@ TEST(DibFixture, HandMadeFilesOfEveryKindDecodeByteForByte) {
         {Dib40(6, 3, 8, 1, 4, table,
                {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 9, 3, 0, 2, 2, 1, 2, 0, 0, 1, 5, 2}),
          Px({c1, c1, c1, c2, c3, c2, c3, c3, c3, c3, c3, c3, K, K, K, K, K, K})},
-        {Dib40(6, 2, 8, 1, 4, table, {0x00, 0x02, 0x03, 0x01, 0x02, 0x01, 0x00, 0x01}),
-         Px({K, K, K, K, K, K, K, K, K, c1, c1, K})},
         // Codes that run past the file are cut, not read beyond it.
         {Dib40(4, 1, 8, 1, 4, table, {0x02, 0x01, 0x00, 0x09, 1, 1}), Px({c1, c1, K, K})},
         // RLE4: 1 2 1 2 1; literal 3 0 1, whose 1 falls beyond width 7; end of
@@ -271,20 +245,14 @@ TEST(DibFixture, DamagedAndForeignFilesAreRefusedWithTheirMessage) {
     const std::tuple<const char*, Bytes, std::string> cases[] = {
         {"124-byte header", Patched(good, 14, 124), unknown},
         {"no header size", Bytes{'B', 'M', 1, 2, 3}, unknown},
-        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, unknown},
         {"header cut short", Bytes(good.begin(), good.begin() + 40), conversion},
         {"pixels cut short", Bytes(good.begin(), good.end() - 1), conversion},
         {"pixel offset past the end", Patched(good, 10, 0xFFFFFF00), conversion},
-        {"pixel offset near the end", Patched(good, 10, 60), conversion},
-        {"huge width", Patched(good, 18, 0x7FFFFFFF), memory},
         {"huge height", Patched(good, 22, 0x80000000), memory},
         {"huge area", Patched(Patched(good, 18, 30000), 22, 30000), memory},
         {"zero width", Patched(good, 18, 0), memory},
-        {"zero height", Patched(good, 22, 0), memory},
         {"palette count beyond the file", Patched(paletted, 46, 0xFFFF), conversion},
         {"unknown compression", Patched(good, 30, 4), conversion},
-        {"run-length 24 bits", Patched(good, 30, 1), conversion},
-        {"bit fields 24 bits", Patched(good, 30, 3), conversion},
         {"7 bits", Dib40(2, 2, 7, 0, 0, {}, Bytes(16)), conversion},
         {"run-length top-down", Dib40(2, -2, 8, 1, 2, Px({c0, c1}, 4), {0, 1}), conversion},
         {"bit fields without masks", Dib40(1, 1, 16, 3, 0, {}, {}, false), conversion},
@@ -293,89 +261,72 @@ TEST(DibFixture, DamagedAndForeignFilesAreRefusedWithTheirMessage) {
         EXPECT_EQ(Decode(file), std::tuple(Bytes(), 0, "Error|" + message + "\n")) << what;
 }
 
-TEST(TextureManager, LoadsInSlotOrderFindsByExactNameUploadsAtOwnSizeAndLoadsTheTable) {
+TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
-    MessageBoxRecorder boxes;
     TempDir dir(true);
     ASSERT_EQ(std::system("'" ZEZIVOZE_BINARY_DIR "/zezivoze-data' generate . >/dev/null"), 0);
-    LogCapture log;
     // A 24-bit picture in a file, which OpenGL should hold bottom row first; a
     // tile of odd width, whose rows are packed.
-    Bytes odd = Picture(3, 2);
-    ASSERT_TRUE(WriteBinaryFile("textures/water.bmp", EncodeBmp24(8, 4, Picture(8, 4))));
-    const Bytes texels[3] = {Picture(8, 4, {}, true), odd, Picture(8, 4, {}, true)};
+    const Bytes odd = Picture(3, 2);
+    ASSERT_TRUE(WriteBinaryFile("water.bmp", EncodeBmp24(8, 4, Picture(8, 4))));
 
     TextureManager manager;
-    manager.Create(8);
+    LoadTextureTable(manager); // which leaves room for the terrain's tiles
+    const int n = kTextureTableSize;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-    EXPECT_EQ(manager.LoadFromFile("textures/water.bmp"), 0);
-    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), 1);
-    EXPECT_EQ(manager.LoadFromFile("textures/water.bmp"), 2);
-    odd[0] = 1;       // the slot keeps its own copy
+    EXPECT_EQ(manager.LoadFromFile("water.bmp"), n);
+    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), n + 1);
+    EXPECT_EQ(manager.LoadFromFile("water.bmp"), n + 2);
     GLint unpack = 0; // the caller's alignment is left as it was
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
     EXPECT_EQ(std::tuple(glGetError(), unpack), std::tuple(GLenum(GL_NO_ERROR), 2));
-    EXPECT_EQ(manager.FindByName("textures/water.bmp"), 0); // the first of two
-    EXPECT_EQ(manager.FindByName("0"), 1);
-    for (const char* other : {"textures/Water.bmp", "water.bmp", "textures/water.bmp ", "1"})
-        EXPECT_EQ(manager.FindByName(other), -1) << other;
+    // The first of two; names match exactly.
+    EXPECT_EQ(std::tuple(manager.FindByName("water.bmp"), manager.FindByName("0"),
+                         manager.FindByName("Water.bmp"), manager.FindByName("water.bm")),
+              std::tuple(n, n + 1, -1, -1));
 
     // Each slot is its own texture object at the picture's own size, filtered
-    // linearly and repeated, holding the picture bottom row first.
+    // linearly and repeated, holding the picture bottom row first. Nothing is
+    // bound for a failed look-up or a slot not used yet.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = n; slot < n + 3; ++slot) {
         manager.Bind(slot);
-        const std::vector<GLint> bound = BoundTexture();
-        EXPECT_EQ(bound, (std::vector<GLint>{GLint(manager.ids[slot]), slot == 1 ? 3 : 8,
-                                             slot == 1 ? 2 : 4, GL_LINEAR, GL_LINEAR, GL_REPEAT}))
+        for (int bad : {-1, n + 3, 256, 1000})
+            manager.Bind(bad);
+        std::vector<GLint> bound(6, -1);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound[0]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &bound[1]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &bound[2]);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &bound[3]);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &bound[4]);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &bound[5]);
+        EXPECT_EQ(bound,
+                  (std::vector<GLint>{GLint(manager.ids[slot]), slot == n + 1 ? 3 : 8,
+                                      slot == n + 1 ? 2 : 4, GL_LINEAR, GL_LINEAR, GL_REPEAT}))
             << slot;
         std::vector<uint8_t> got(size_t(bound[1]) * bound[2] * 3);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
-        EXPECT_EQ(got, texels[slot]) << slot;
+        EXPECT_EQ(got, slot == n + 1 ? odd : Picture(8, 4, {}, true)) << slot;
     }
-    // Nothing is bound for a failed look-up or a slot not used yet.
-    manager.Bind(1);
-    for (int bad : {-1, 3, 8, 1000, -1000})
-        manager.Bind(bad);
-    EXPECT_EQ(BoundTexture()[0], GLint(manager.ids[1]));
-    // A second Create starts an empty table (the sanitizer build shows that the
-    // first one is freed).
-    manager.Create(2);
-    EXPECT_EQ(std::tuple(manager.capacity, manager.count, manager.FindByName("0")),
-              std::tuple(2, 0, -1));
-    EXPECT_EQ(manager.LoadFromMemory("0", odd.data(), 3, 2), 0);
-    // The start-up table of the default data set: 256 slots, the pictures in
-    // table order, one log line each.
-    LoadTextureTable(manager);
-    std::string expected = "Texture 'textures/water.bmp' loaded\nTexture '0' loaded\n"
-                           "Texture 'textures/water.bmp' loaded\nTexture '0' loaded\n";
-    for (const char* name : kTextureTable)
-        expected += std::string("Texture '") + name + "' loaded\n";
-    const std::string text = log.Finish();
-    EXPECT_EQ(std::tuple(manager.capacity, text.substr(text.find(".\n") + 2), boxes.boxes().size()),
-              std::tuple(256, expected + "Log file closed\n", 0u));
 }
 
-TEST(TextureManagerDeathTest, AFullTableAndAMissingOrUnreadableFileEndTheProgram) {
-    std::string loads;
-    for (int i = 0; i < 256; ++i)
-        loads += "Texture '" + std::to_string(i) + "' loaded\n";
-    // The 257th picture in a table of 256; a missing file; one that is no picture.
+TEST(TextureManagerDeathTest, AFullTableOrAFileThatIsNoPictureEndsTheProgram) {
+    // The second picture in a table of one; a file that is no picture (a
+    // missing one: the end-to-end test Play.AMissingTexture...).
     const std::pair<const char*, std::string> cases[] = {
-        {"", loads + "FATAL ERROR: Unable to allocate more textures, texture limit reached"},
-        {"no/such.bmp",
-         "Unable to open file (no/such.bmp)FATAL ERROR: Unable to load texture 'no/such.bmp'"},
+        {"", "Texture '0' loaded\nFATAL ERROR: Unable to allocate more textures, texture limit "
+             "reached"},
         {ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt",
          "FATAL ERROR: Unable to load texture '" ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt'"}};
     for (const auto& [file, log] : cases) {
         const auto load = [file] {
             TextureManager manager;
-            manager.Create(256);
+            manager.Create(1);
             const uint8_t pixel[3] = {1, 2, 3};
-            for (int i = 0; *file == 0 && i <= 256; ++i)
-                if (manager.LoadFromMemory(std::to_string(i).c_str(), pixel, 1, 1) != i)
-                    std::exit(4);
+            for (const char* name : {"0", "1"})
+                if (*file == 0)
+                    manager.LoadFromMemory(name, pixel, 1, 1);
             manager.LoadFromFile(file);
         };
         EXPECT_EQ(LogOfFatal(load, true), log) << file;

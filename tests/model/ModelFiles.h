@@ -8,11 +8,9 @@
 #include "model/ModelWriter.h"
 #include "support/TestSupport.h"
 
+#include <array>
 #include <cmath>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 // The texture table with one-pixel pictures of the tank's set under their
 // paths: treads blue (slot 1), camouflage red (2), main barrel green (3),
@@ -68,17 +66,14 @@ inline void AddBox(ModelWriter& writer, const std::string& texture, const float*
 // barrel 2.7 long along +x whose picture is not in the table (white).
 inline void WriteTestTank(const std::string& folder) {
     std::filesystem::create_directories(folder + "/models");
-    const struct {
-        const char *name, *texture;
-        float box[6];
-    } parts[] = {
+    const std::tuple<const char*, const char*, std::array<float, 6>> parts[] = {
         {"cobra_body", "c:/art/cobra_camo.tga", {-1, -0.5f, 0, 2, 0.5f, 1}},
         {"cobra_main_turret", "c:/art/cobra_treads.tga", {-0.3f, -0.3f, 0, 0.3f, 0.3f, 0.3f}},
         {"cobra_main_barrel", "art/cobra_gun.tga", {0, -0.05f, -0.05f, 2.7f, 0.05f, 0.05f}},
     };
-    for (const auto& part : parts) {
+    for (const auto& [name, texture, box] : parts) {
         ModelWriter writer;
-        AddBox(writer, part.texture, part.box, part.box + 3);
-        writer.Write((folder + "/models/" + part.name + ".rozi").c_str());
+        AddBox(writer, texture, box.data(), box.data() + 3);
+        writer.Write((folder + "/models/" + name + ".rozi").c_str());
     }
 }

@@ -11,20 +11,13 @@
 namespace {
 const char kFatal[] = "FATAL ERROR: File: 'models/cobra.rozi' appears to be missing or corrupted\n";
 
-// What Load takes from a file but the mounts, for comparing two loads; without
-// the arrays only the counts and the texture entries.
-std::string Describe(const Model& m, bool arrays = true) {
+// The counts and the texture entries of a loaded model.
+std::string Describe(const Model& m) {
     std::ostringstream text;
     text << m.vertexCount << ' ' << m.faceCount << ' ' << m.textureCount << ' ' << m.frameCount
          << ' ' << m.mountCount;
     for (int i = 0; i < std::max(m.textureCount, m.faceCount); ++i)
         text << ' ' << (i < m.textureCount ? m.textureNames[i] : "") << '=' << m.textureIds[i];
-    for (int i = 0; arrays && i < 4 * m.faceCount; ++i)
-        text << ' ' << m.faceIndices[i] << ':' << m.faceTexCoords[2 * i] << ','
-             << m.faceTexCoords[2 * i + 1];
-    for (int f = 0; arrays && f < m.frameCount; ++f)
-        for (int i = 0; i < 3 * m.vertexCount; ++i)
-            text << ' ' << m.frames[f][i];
     return text.str();
 }
 
@@ -63,8 +56,8 @@ class ModelFormat : public testing::Test {
 TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainAndAgainAndDrawsIt) {
     // Section keys are four running sums of the bytes, taken as unsigned; the
     // writer stores the file id little-endian: s1, s2, s3, s4.
-    EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("a", 1), SectionHash("\xff\xff", 2)),
-              std::tuple(0xB5CF4A26u, 0x61616161u, 0xFBFCFDFEu));
+    EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("\xff\xff", 2)),
+              std::tuple(0xB5CF4A26u, 0xFBFCFDFEu));
     EXPECT_EQ(Array(ModelWriter().Bytes().data(), 4),
               (std::vector<uint8_t>{0x10, 0x61, 0x24, 0x41}));
 
@@ -72,71 +65,49 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainAndAgainAndDrawsIt) {
     ModelWriter writer = SmallModel();
     writer.frames.push_back(writer.frames[0]);
     writer.frames[1][0] = 42; // a second frame is loaded, not drawn
-    Model model;
-    model.Release(); // never loaded: nothing to free
-    Load(model, writer.Bytes());
-    ASSERT_EQ(model.loaded, 1);
-    EXPECT_EQ(Describe(model, false), "12 3 3 2 1 cobra_treads=1 cobra_camo=2 missing_part=-1");
-    for (int i = 0; i < 12; ++i) // corner i of face i / 4
-        EXPECT_EQ(std::tuple(model.faceIndices[i], Array(model.faceTexCoords + 2 * i, 2)),
-                  std::tuple(writer.faces[i / 4].index[i % 4],
-                             Array(writer.faces[i / 4].uv + 2 * (i % 4), 2)))
-            << i;
-    for (int f : {0, 1})
-        EXPECT_EQ(Array(model.frames[f], 36), writer.frames[f]);
-    // The file has no terminator after a mount's name; the copy does.
-    EXPECT_EQ(std::tuple(std::string(model.mountNames[0]), Array(model.mountPositions, 3)),
-              std::tuple("turret", std::vector<float>{0.32f, 0, 0.98f}));
-    EXPECT_EQ(log.Contents().find("Texture used: cobra"), std::string::npos); // only unmatched
-
-    // Loaded again from a smaller file: nothing of the first load is left.
-    ModelWriter small;
-    AddSquare(small, "a/cobra_camo.bmp");
-    Load(model, small.Bytes());
-    EXPECT_EQ(Describe(model, false), "4 1 1 1 0 cobra_camo=2");
-    model.Release();
-    model.Release();
-    EXPECT_EQ(model.loaded, 0);
-    EXPECT_FALSE(small.Write(dir.File("no/such/folder/x.rozi").c_str()));
-
     // The directory's order does not matter.
-    const std::vector<ModelSection> sections = SmallModel().Sections(); // 19, 18, 20, mounts
-    Model inOrder, backwards, first, second, empty, none;
-    Load(inOrder, ModelWriter::Container(sections));
+    const std::vector<ModelSection> sections = writer.Sections(); // 19, 18, 20, mounts
+    Model model, backwards, empty;
+    Load(model, ModelWriter::Container(sections));
     Load(backwards, ModelWriter::Container({sections[3], sections[2], sections[1], sections[0]}));
-    EXPECT_EQ(Describe(inOrder), Describe(backwards));
-
-    // A second faces section with another corner order: the first entry counts.
-    ModelWriter other = SmallModel();
-    std::swap(other.faces[0].index[0], other.faces[0].index[1]);
-    std::vector<ModelSection> duplicated = sections;
-    duplicated.push_back(other.Sections()[1]);
-    Load(first, ModelWriter::Container(duplicated));
-    EXPECT_EQ(Describe(inOrder), Describe(first));
-    std::swap(duplicated[1], duplicated[4]);
-    Load(second, ModelWriter::Container(duplicated));
-    EXPECT_EQ(Array(second.faceIndices, 2), (std::vector<uint16_t>{1, 0}));
-
-    // A mounts section with K = 0, and none at all.
-    writer = SmallModel();
-    writer.mounts.clear();
-    Load(empty, writer.Bytes());
-    writer.withMounts = false;
-    Load(none, writer.Bytes());
-    EXPECT_EQ(std::tuple(Describe(none), empty.mountPositions != nullptr, none.mountPositions),
-              std::tuple(Describe(empty), true, nullptr)); // mountCount 0 in both
+    for (const Model* m : {&model, &backwards}) {
+        ASSERT_EQ(m->loaded, 1);
+        EXPECT_EQ(Describe(*m), "12 3 3 2 1 cobra_treads=1 cobra_camo=2 missing_part=-1");
+        for (int i = 0; i < 12; ++i) // corner i of face i / 4
+            EXPECT_EQ(std::tuple(m->faceIndices[i], Array(m->faceTexCoords + 2 * i, 2)),
+                      std::tuple(writer.faces[i / 4].index[i % 4],
+                                 Array(writer.faces[i / 4].uv + 2 * (i % 4), 2)))
+                << i;
+        for (int f : {0, 1})
+            EXPECT_EQ(Array(m->frames[f], 36), writer.frames[f]);
+        // The file has no terminator after a mount's name; the copy does.
+        EXPECT_EQ(std::tuple(std::string(m->mountNames[0]), Array(m->mountPositions, 3)),
+                  std::tuple("turret", std::vector<float>{0.32f, 0, 0.98f}));
+    }
 
     // Draw moves, then turns about x, z and y, as glRotatef would.
     const Matrix4 expected = Matrix4(Vector4(1, 2, 3)) * Matrix4::Rotation(10, Vector4(1, 0, 0)) *
                              Matrix4::Rotation(30, Vector4(0, 0, 1)) *
                              Matrix4::Rotation(20, Vector4(0, 1, 0));
-    inOrder.position = Vector4(1, 2, 3);
-    inOrder.rotation = Vector4(10, 20, 30);
-    inOrder.Draw();
+    model.position = Vector4(1, 2, 3);
+    model.rotation = Vector4(10, 20, 30);
+    model.Draw();
     float actual[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, actual);
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(actual[i], expected.m[i], 1e-5f) << i;
+
+    // Loaded again from a smaller file: nothing of the first load is left.
+    ModelWriter small;
+    AddSquare(small, "a/cobra_camo.bmp");
+    Load(model, small.Bytes());
+    EXPECT_EQ(Describe(model), "4 1 1 1 0 cobra_camo=2");
+    model.Release(); // and again when it goes
+    EXPECT_EQ(model.loaded, 0);
+
+    writer.mounts.clear(); // a mounts section with K = 0
+    Load(empty, writer.Bytes());
+    EXPECT_EQ(std::tuple(empty.loaded, empty.mountCount), std::tuple(1, 0));
 }
 
 TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
@@ -148,9 +119,7 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
     const std::pair<std::string, std::string> entries[] = {
         {"a/b/name.x.bmp", "name.x=-1"},
         {"/cobra_mainbarrel.", "cobra_mainbarrel=3"},
-        {"x/.bmp", "=-1"},
         {"x/Cobra_Camo.bmp", "Cobra_Camo=-1"},
-        {"c:\\art\\cobra_treads.tga", "cobra_treads=1"},
         {"a\\b/c.d\\cobra_camo.bmp", "cobra_camo=2"},
         {"cobra_camo.bmp", "cobra_camo.bmp=-1"},
         {"a.b\\cobra_camo", "a.b\\cobra_camo=-1"},
@@ -159,7 +128,7 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
         {"a/" + std::string(236, 'y') + ".bmp", std::string(236, 'y') + "=-1"},
         {"", "=-1"},
         {"", ""}};
-    std::string described = "48 12 11 1 0", used;
+    std::string described = "40 10 9 1 0", used;
     for (const auto& [path, entry] : entries) {
         AddSquare(writer, path);
         described += " " + entry;
@@ -169,7 +138,7 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
     writer.textures.pop_back(); // a list shorter than the faces: the last face has none
     Model model;
     Load(model, writer.Bytes());
-    EXPECT_EQ(Describe(model, false), described + "=-1");
+    EXPECT_EQ(Describe(model), described + "=-1");
     const std::string text = log.Finish();
     EXPECT_EQ(text.substr(text.find(".\n") + 2), used + "Log file closed\n");
 
@@ -183,8 +152,8 @@ TEST_F(ModelFormat, BaseNamesShortListsAndGroupedFaces) {
     const float firstX[5] = {0, 4, 1, 3, 2};
     for (int f = 0; f < 5; ++f)
         EXPECT_EQ(model.frames[0][3 * model.faceIndices[4 * f]], firstX[f]) << "face " << f;
-    EXPECT_EQ(Describe(model, false).substr(11), "cobra_treads=1 cobra_treads=1 cobra_camo=2 "
-                                                 "cobra_camo=2 missing_part=-1");
+    EXPECT_EQ(Describe(model).substr(11), "cobra_treads=1 cobra_treads=1 cobra_camo=2 "
+                                          "cobra_camo=2 missing_part=-1");
 }
 
 // Every damaged file ends the program; none is read outside its data.
@@ -193,10 +162,8 @@ TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
     bytes[0] ^= 1;
     ExpectDamaged(bytes, "wrong file id");
     ExpectDamaged({0x10, 0x61}, "it ends before its file id");
-    ExpectDamaged({}, "it ends before its file id");
     bytes[0] ^= 1;
     ExpectDamaged(Array(bytes.data(), 6), "the file ends inside the section count");
-    ExpectDamaged(Array(bytes.data(), 20), "the file ends inside the section directory");
     StoreLe32(bytes, 4, 0xFFFFFFFF);
     ExpectDamaged(bytes, "the file ends inside the section directory");
 
@@ -211,47 +178,34 @@ TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
         std::vector<uint32_t> offsets;
         const std::vector<uint8_t> whole = ModelWriter::Container(order, &offsets);
         const size_t start = offsets.back();
-        for (size_t cut :
-             {start, start + 1, start + 3, (start + whole.size()) / 2, whole.size() - 1})
+        for (size_t cut : {start, whole.size() - 1})
             ExpectDamaged(Array(whole.data(), cut),
                           std::string("the file ends inside the ") + names[s]);
-        // An offset beyond the end of the file.
-        for (uint32_t offset : {uint32_t(bytes.size() + 1), 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-            std::vector<uint8_t> bad = bytes;
-            StoreLe32(bad, 8 + 8 * s + 4, offset);
-            char fault[128];
-            std::snprintf(fault, sizeof fault,
-                          "section %08X at offset %u lies beyond the end of the file (%zu bytes)",
-                          sections[s].key, offset, bytes.size());
-            ExpectDamaged(bad, fault);
-        }
-        if (s < 3) { // a missing section, but for the mounts
-            order.pop_back();
-            ExpectDamaged(ModelWriter::Container(order), std::string("the directory has no ") +
-                                                             names[s] + " section (" +
-                                                             std::to_string(sections[s].key) + ")");
-        }
+    }
+    // The faces section at an offset beyond the end of the file, and at one
+    // that wraps round.
+    for (uint32_t offset : {uint32_t(bytes.size() + 1), 0xFFFFFFFFu}) {
+        std::vector<uint8_t> bad = bytes;
+        StoreLe32(bad, 8 + 8 + 4, offset);
+        ExpectDamaged(bad, "section 00000012 at offset " + std::to_string(offset) +
+                               " lies beyond the end of the file (" + std::to_string(bytes.size()) +
+                               " bytes)");
     }
     ExpectDamaged(ModelWriter::Container({}), "the directory has no texture list section (19)");
+    ExpectDamaged(ModelWriter::Container({sections[0], sections[2]}),
+                  "the directory has no faces section (18)");
 
     // Corners outside the vertices, paths outside the format.
     ModelWriter writer = SmallModel();
     writer.faces[2].index[3] = 12; // there are 12 vertices
     ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 12 of 12");
-    writer.faces[2].index[3] = 0xFFFF;
-    ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 65535 of 12");
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");
 
     // A path and a base name one byte longer than the longest that fit.
-    const std::pair<std::string, std::string> cases[] = {
-        {"a/" + std::string(507, 'x') + ".bmp", "texture entry 0 is 513 bytes long, more than 512"},
-        {"a/" + std::string(237, 'x') + ".b",
-         "texture entry 0 has a base name of 237 bytes, too long"},
-    };
-    for (const auto& [path, fault] : cases) {
-        ModelWriter one;
-        AddSquare(one, path);
-        ExpectDamaged(one.Bytes(), fault);
-    }
+    ModelWriter longPath, longName;
+    AddSquare(longPath, "a/" + std::string(507, 'x') + ".bmp");
+    AddSquare(longName, "a/" + std::string(237, 'x') + ".b");
+    ExpectDamaged(longPath.Bytes(), "texture entry 0 is 513 bytes long, more than 512");
+    ExpectDamaged(longName.Bytes(), "texture entry 0 has a base name of 237 bytes, too long");
 }
