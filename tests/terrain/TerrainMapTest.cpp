@@ -7,33 +7,24 @@
 #include "vehicle/Vehicle.h"
 
 #include <cmath>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <limits>
 #include <thread>
 
 namespace fs = std::filesystem;
 
 namespace {
-// Gathers the leaves depth first (children 0 to 3).
+// Gathers the leaves depth first (children 0 to 3; a node has all four or none).
 void Walk(TerrainNode& node, std::vector<TerrainNode*>& leaves) {
     if (node.children[0] == nullptr)
-        leaves.push_back(&node);
+        return leaves.push_back(&node);
     for (TerrainNode* child : node.children)
-        if (child != nullptr)
-            Walk(*child, leaves);
+        Walk(*child, leaves);
 }
 
 const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int y) {
     const size_t tile = size_t(y / size) * (1024 / size) + size_t(x / size);
     return &tiles[(tile * size * size + size_t(y % size) * size + x % size) * 3];
 }
-
-class Quadtree : public testing::Test {
-  protected:
-    void TearDown() override { appState.fineTerrain = savedFine; }
-    unsigned char savedFine = appState.fineTerrain;
-};
 } // namespace
 
 // Heights rise 10 a row and 1 a column, so between samples they lie on the
@@ -71,7 +62,7 @@ TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
     EXPECT_TRUE(land.heightMap == nullptr && land.loaded == 0 && land.HeightAt(0.5f, 0.5f) == 0);
 }
 
-TEST_F(Quadtree, ShapeAndContactsOnAFlatMap) {
+TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
     // Nodes of size 0.0625 still split: the test is size < minimum. (The coarse
     // depth shows in the draw test's leaves.)
     appState.fineTerrain = 1;
@@ -116,7 +107,7 @@ TEST_F(Quadtree, ShapeAndContactsOnAFlatMap) {
     expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
 }
 
-TEST(TerrainBlend, WeightsAndChannelsAtTheEdges) {
+TEST(TerrainBlend, WeightsChannelsAndTilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     // Half the height, then the low, middle and high weights there.
     // clang-format off
     const float weights[][4] = {{32.99f, 1, 0, 0}, {48, 0.5f, 0.5f, 0}, {63, 0, 1, 0},
@@ -131,9 +122,6 @@ TEST(TerrainBlend, WeightsAndChannelsAtTheEdges) {
     EXPECT_EQ(BlendChannel(200, 100, 40, {0.25f, 0.5f, 0.25f}), 109); // 110 / 256 * 255
     EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);           // clamped, not wrapped
     EXPECT_EQ(BlendChannel(255, 0, 0, {-1, 0, 0}), 0);
-}
-
-TEST(TerrainBlend, TilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
     Landscape land;
     // Heights sweep every band in both directions, with a bumpy edge.
     FillHeightMap(land, 150, 130,
