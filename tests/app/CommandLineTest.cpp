@@ -39,7 +39,6 @@ TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
         EXPECT_EQ(line.error.empty(), c.action != A::Fail) << c.line;
         if (c.action != A::Run)
             continue;
-        appState.bitsPerPixel = appState.fullscreen = appState.largeTerrainTexture = 0;
         AcceptDialogUnshown(OptionsDialogProc, reinterpret_cast<intptr_t>(&line.preset));
         EXPECT_EQ((std::vector<int>{appState.bitsPerPixel, appState.fullscreen,
                                     appState.largeTerrainTexture, line.noDialog, line.mute}),

@@ -40,26 +40,15 @@ class GameScene : public testing::Test {
         landscape.Unload();
         firstTank.Release();
         secondTank.Release();
-        if (inputDevices != nullptr)
-            WindowProc(glWindow.window, WM_CLOSE, 0, 0);
+        WindowProc(glWindow.window, WM_CLOSE, 0, 0);
     }
 
-    // One loop pass's drawing, optionally with a steady step however fast the
-    // frames run. The picture is read from the back buffer, so the swap is left
-    // to the next frame.
-    void Frame(int32_t stepMs = 0) {
+    // One loop pass's drawing, with a steady step however fast the frames run.
+    // The picture is read from the back buffer, so the swap is left to the next frame.
+    void Frame(int32_t stepMs = 50) {
         glWindow.SwapBuffers();
-        if (stepMs > 0)
-            appState.elapsedMs = stepMs;
+        appState.elapsedMs = stepMs;
         RenderFrame();
-    }
-
-    // Runs the frames with the key held, then lets it go.
-    void Hold(int scanCode, int frames) {
-        inputDevices->keyState[scanCode] = 0x80;
-        for (int i = 0; i < frames; ++i)
-            Frame();
-        inputDevices->keyState[scanCode] = 0;
     }
 
     TempDir dir{true};
@@ -82,20 +71,22 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     }
     EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
 
-    // Steered, in the turret's view: the offset turned by hull and turret, away
+    // Turned, in the turret's view: the offset turned by hull and turret, away
     // from the tank (nine units to a map step).
-    Hold(DIK_LEFT, 10);
+    firstTank.body.rotation.z = 20;
     turretView = 1;
     firstTank.turret.rotation.z = 30;
     Frame();
     const float heading = firstTank.body.rotation.z + 30;
     const Vector4 eye = Matrix4::Rotation(heading, Vector4(0, 1, 0)) * Vector4(55.6f, -24.0f, 0);
     EXPECT_TRUE(Near(appState.cameraPosition, eye - firstTank.body.position * 9, 1e-3f));
-    EXPECT_TRUE(heading != 30 && appState.cameraAngles.x == 5.0f);
+    EXPECT_EQ(appState.cameraAngles.x, 5.0f);
     EXPECT_NEAR(appState.cameraAngles.y, 89 - heading, 1e-4);
     turretView = 0;
     firstTank.motion = Vector4(0.5f, 0, 0); // kept
-    Hold(DIK_Q, 1);
+    inputDevices->keyState[DIK_Q] = 0x80;
+    Frame();
+    inputDevices->keyState[DIK_Q] = 0;
     EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
     EXPECT_GT(Dot(firstTank.motion, firstTank.motion), 0.0f);
 
@@ -105,7 +96,6 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     setenv("ZEZIVOZE_MUTE", "0", 1); // "0" is no
     gameSounds.Start();
     ASSERT_TRUE(gameSounds.device.IsOpen()) << gameSounds.device.Error();
-    Frame();
     SetProjectionAndView();
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -150,9 +140,8 @@ TEST_F(PlainScene, PanelCoversTheTopLeft128PixelsTintShowsExactlyWhenTheEyeIsAbo
 
     // The sky in the top-right corner is black, or carries the tint's colour
     // (0, 64, 128) at half strength added onto it. A frame of 1 ms barely
-    // moves the tank: the eye stands at 359, 506, 517 and 719.
-    for (const auto& [height, tinted] : {std::pair(60.0f, false), std::pair(76.3f, false),
-                                         std::pair(77.5f, true), std::pair(100.0f, true)}) {
+    // moves the tank: the eye stands at 506, then 517.
+    for (const auto& [height, tinted] : {std::pair(76.3f, false), std::pair(77.5f, true)}) {
         firstTank.body.position.y = height;
         firstTank.motion = Vector4(0, 0, 0);
         firstTank.fallSpeed = 0;
@@ -176,7 +165,8 @@ class ControllerScene : public GameScene {
         Plug();
     }
     void TearDown() override {
-        Unplug();
+        SDL_JoystickDetachVirtual(0); // the only joystick
+        SDL_JoystickClose(pad);
         gameControllers.Close();
         GameScene::TearDown();
     }
@@ -189,13 +179,7 @@ class ControllerScene : public GameScene {
         Frame();
         ASSERT_EQ(gameControllers.Count(), 1);
     }
-    void Unplug() {
-        SDL_JoystickDetachVirtual(0); // the only joystick
-        SDL_JoystickClose(pad);
-    }
-    void Axis(int axis, float position) {
-        SDL_JoystickSetVirtualAxis(pad, axis, static_cast<Sint16>(position * 32767));
-    }
+    void Axis(int axis, float at) { SDL_JoystickSetVirtualAxis(pad, axis, Sint16(at * 32767)); }
     void Button(int button, bool down) { SDL_JoystickSetVirtualButton(pad, button, down); }
     void Press(int button, int frames) { // held for the frames, then let go for one
         Button(button, true);
@@ -279,7 +263,8 @@ TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAn
     EXPECT_TRUE(closed);
 
     // Pulled out, it is let go; plugged in again, it is picked up (Plug checks).
-    Unplug();
+    SDL_JoystickDetachVirtual(0);
+    SDL_JoystickClose(pad);
     Frame();
     EXPECT_EQ(gameControllers.Count(), 0);
     Plug();

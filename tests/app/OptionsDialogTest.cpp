@@ -4,15 +4,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace {
-// The three settings, first put back to their start values (windowed, no depth, 256) if asked.
-std::vector<int> Settings(bool reset = false) {
-    if (reset)
-        appState.bitsPerPixel = appState.fullscreen = appState.largeTerrainTexture = 0;
-    return {appState.bitsPerPixel, appState.fullscreen, appState.largeTerrainTexture};
-}
-} // namespace
-
 // Each opening starts from 32 bits, full screen and 1024, whatever the one
 // before chose, with the focus on OK. A click picks within a pair and takes the
 // focus (1005: 256, 1004: 1024); Tab and Shift+Tab move over OK, Cancel and the
@@ -46,7 +37,8 @@ TEST(OptionsDialog, OpensWithTheDefaultsEveryTimeAndOnlyOkStoresTheChoice) {
     for (const auto& test : cases) {
         SCOPED_TRACE(testing::Message() << test.clicks.size() << " clicks, " << test.keys.size()
                                         << " keys, command " << test.command);
-        Settings(true);
+        // The three settings start from values (windowed, no depth, 256) no opening picks.
+        appState.bitsPerPixel = appState.fullscreen = appState.largeTerrainTexture = 0;
         OptionsDialog dialog(OptionsDialogProc);
         EXPECT_EQ(dialog.Send(WM_INITDIALOG), 1);
         for (int id : test.clicks)
@@ -59,6 +51,8 @@ TEST(OptionsDialog, OpensWithTheDefaultsEveryTimeAndOnlyOkStoresTheChoice) {
                     dialog.Send(WM_COMMAND, test.command) == (test.settings[0] != 0));
         EXPECT_EQ(dialog.focus, test.focus);
         EXPECT_TRUE(dialog.ended == (test.settings[0] != 0) && dialog.result == dialog.ended);
-        EXPECT_EQ(Settings(), test.settings);
+        EXPECT_EQ((std::vector<int>{appState.bitsPerPixel, appState.fullscreen,
+                                    appState.largeTerrainTexture}),
+                  test.settings);
     }
 }

@@ -29,11 +29,7 @@ class Effects : public testing::Test {
         ASSERT_TRUE(gl.ok());
         ASSERT_TRUE(PrepareEffectsScene());
     }
-    void TearDown() override {
-        shot.burst.Release();
-        shot.plume.Release();
-        landscape.Unload();
-    }
+    void TearDown() override { landscape.Unload(); } // the effects' lists go with the context
     // Clears to the background and updates the shot, which draws its burst and
     // plume once exploded.
     void Frame() {
@@ -52,7 +48,6 @@ class Effects : public testing::Test {
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
         return GLuint(bound);
     }
-    static Vector4 Sum(Vector4 a, Vector4 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
     GLTestContext gl;
     Shot shot;
 };
@@ -66,7 +61,7 @@ TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
         EXPECT_EQ(generator.Next(), expected);
 }
 
-TEST_F(Effects, BurstHeadsLeadFollowersTrailAndHeadsFadeNoLowerThanTheSparkCount) {
+TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsComeOnSchedule) {
     Burst& burst = shot.burst;
     burst.Start(Vector4(1000, 50, 2000), 16, 8);
     ASSERT_TRUE(burst.streaks.size() == 16 && burst.streaks[1].size() == 8);
@@ -74,8 +69,8 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailAndHeadsFadeNoLowerThanTheSparkCount
     burst.Update(50); // dt = 1
     const std::vector<Sprite>& after = burst.streaks[1];
     const Sprite& head = after[0];
-    EXPECT_TRUE(Near(head.position, Sum(before[0].position, before[0].velocity)));
-    EXPECT_TRUE(Near(head.velocity, Sum(before[0].velocity, Vector4(0.01f, -0.1f, -0.03f))));
+    EXPECT_TRUE(Near(head.position - before[0].velocity, before[0].position));
+    EXPECT_TRUE(Near(head.velocity - before[0].velocity, Vector4(0.01f, -0.1f, -0.03f)));
     // Follower 1 trails the head's new state; the others their predecessor's old one.
     for (int e = 1; e < 8; ++e) {
         const Sprite& ahead = e == 1 ? head : before[e - 1];
@@ -88,9 +83,8 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailAndHeadsFadeNoLowerThanTheSparkCount
     burst.Update(50);
     burst.Update(50);
     EXPECT_TRUE(burst.streaks[1][0].colour[3] == 8 && burst.streaks[1][7].colour[3] == 1);
-}
 
-TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) {
+    // The plume starts at the impact and releases one puff per update on its schedule.
     const Vector4 impact(10, 20, 30);
     Plume& plume = shot.plume;
     plume.Start(impact, 100);
@@ -100,8 +94,8 @@ TEST_F(Effects, PlumeStartsAtTheImpactAndReleasesOnePuffPerUpdateOnItsSchedule) 
                 Near(plume.puffs[99].position, impact, 0));
     const Sprite first = plume.puffs[0];
     plume.Update(50); // puff 0 moves at once, the wind on its speed; no other puff
-    EXPECT_TRUE(Near(plume.puffs[0].position, Sum(impact, first.velocity), 1e-5f));
-    EXPECT_TRUE(Near(plume.puffs[0].velocity, Sum(first.velocity, {0.01f, 0, -0.03f}), 1e-6f));
+    EXPECT_TRUE(Near(plume.puffs[0].position - first.velocity, impact, 1e-5f));
+    EXPECT_TRUE(Near(plume.puffs[0].velocity - first.velocity, {0.01f, 0, -0.03f}, 1e-6f));
     EXPECT_TRUE(plume.puffs[0].colour[3] == 254 && plume.visibleCount == 1);
     // The second update releases puff 1 after its move, the fourth puff 2.
     for (int u = 2; u <= 4; ++u) {
@@ -213,11 +207,9 @@ TEST_F(Effects, ImpactsKeepTwoDisplayListsAMissingStarBindsNothingSpritesFaceThe
     EXPECT_EQ(LiveDisplayLists(1 << 16), 2); // the burst's and the plume's
     // A star picture that is not found binds nothing.
     ResetTextureTable(8);
-    GLuint own = 0;
-    glGenTextures(1, &own);
-    glBindTexture(GL_TEXTURE_2D, own);
+    glBindTexture(GL_TEXTURE_2D, 77); // an unused name: a new texture of the caller's
     FireShotIntoTheGround(shot, 0);
-    EXPECT_EQ(BoundTexture(), own);
+    EXPECT_EQ(BoundTexture(), 77u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); // every push popped, among others
     shot.burst.Release();
     shot.plume.Release();
