@@ -239,6 +239,11 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     EXPECT_EQ(textureManager.count, 6 + 16);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(land.tiles[i], 6 + i);
+    // A slot that no longer holds its tile is not taken over.
+    LoadTextures();
+    textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
+    Reload(false);
+    EXPECT_TRUE(textureManager.count == 7 + 16 && land.tiles[0] == 7);
 
     // The temporary's name taken by a folder (stops even a user whom permissions
     // do not): the tiles are still made, one line says so.
