@@ -209,6 +209,12 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     ExpectPixel(318, 240, kFrame, "afresh");
     EXPECT_TRUE(!swapControl || SDL_GL_GetSwapInterval() == 1); // back as before loading
 
+    // A second load without an unload only logs and keeps the terrain.
+    TerrainNode* firstChild = land.children[0];
+    land.Load("textures/landscp.bmp");
+    EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded") &&
+                land.children[0] == firstChild);
+
     // The matching cache: no loading screen.
     EXPECT_EQ(Reload(false), 0);
     ExpectTiles(256);
