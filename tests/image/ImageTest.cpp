@@ -7,15 +7,12 @@
 #include "image/BmpWriter.h"
 #include "image/DibImage.h"
 #include "image/TextureManager.h"
-#include "platform/ErrorLog.h"
-#include "platform/MessageBox.h"
 #include "support/TestSupport.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
@@ -45,10 +42,9 @@ Bytes Patched(Bytes b, size_t at, uint32_t value, int n = 4) {
 // table entries: blue, green, red and (4 bytes) a zero.
 Bytes Px(std::initializer_list<Rgb> pixels, int entry = 0) {
     Bytes b;
-    for (const Rgb& p : pixels) {
-        const Bytes bgr0 = {p[2], p[1], p[0], 0};
-        b = b + (entry ? Bytes(bgr0.begin(), bgr0.begin() + entry) : Bytes(p.begin(), p.end()));
-    }
+    for (const Rgb& p : pixels)
+        b = b + (entry ? Words({uint32_t(p[0] << 16 | p[1] << 8 | p[2])}, entry)
+                       : Bytes(p.begin(), p.end()));
     return b;
 }
 
@@ -72,9 +68,8 @@ std::tuple<Bytes, int, std::string> Decode(const Bytes& file) {
     MessageBoxRecorder recorder;
     std::tuple<Bytes, int, std::string> got;
     if (RgbImage* image = DecodeDibImage(file.data(), file.size(), "fixture.bmp")) {
-        std::get<0>(got).assign(image->pixels,
-                                image->pixels + size_t(image->width) * image->height * 3);
-        std::get<1>(got) = image->width;
+        got = {Bytes(image->pixels, image->pixels + size_t(image->width) * image->height * 3),
+               image->width, ""};
         DeleteRgbImage(image);
     }
     for (const MessageBoxRecorder::Box& box : recorder.boxes())
@@ -193,7 +188,7 @@ TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
             }
 }
 
-TEST(DibFixture, HandMadeFilesOfEveryKindDecodeByteForByte) {
+TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheirMessage) {
     const Bytes table = Px({c0, c1, c2, c3}, 4);
     const std::pair<Bytes, Bytes> cases[] = {
         // RLE8: three of colour 1; literal 2 3 2, padded to 16 bits; end of
@@ -233,16 +228,15 @@ TEST(DibFixture, HandMadeFilesOfEveryKindDecodeByteForByte) {
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(std::get<0>(Decode(cases[i].first)), cases[i].second) << "case " << i;
-}
 
-TEST(DibFixture, DamagedAndForeignFilesAreRefusedWithTheirMessage) {
+    // Damaged and foreign files are refused with their message.
     const Bytes good = Dib40(2, 2, 24, 0, 0, {}, Bytes(16, 7));
     const Bytes paletted = Dib40(2, 2, 8, 0, 2, Px({c0, c1}, 4), Bytes(8, 1));
     ASSERT_EQ(Decode(good), std::tuple(Bytes(12, 7), 2, ""));
     ASSERT_EQ(Decode(paletted), std::tuple(Px({c1, c1, c1, c1}), 2, ""));
     const std::string unknown = "Unknown DIB file format.",
                       conversion = "Image file conversion error.", memory = "Out of memory.";
-    const std::tuple<const char*, Bytes, std::string> cases[] = {
+    const std::tuple<const char*, Bytes, std::string> refused[] = {
         {"124-byte header", Patched(good, 14, 124), unknown},
         {"no header size", Bytes{'B', 'M', 1, 2, 3}, unknown},
         {"header cut short", Bytes(good.begin(), good.begin() + 40), conversion},
@@ -257,7 +251,7 @@ TEST(DibFixture, DamagedAndForeignFilesAreRefusedWithTheirMessage) {
         {"run-length top-down", Dib40(2, -2, 8, 1, 2, Px({c0, c1}, 4), {0, 1}), conversion},
         {"bit fields without masks", Dib40(1, 1, 16, 3, 0, {}, {}, false), conversion},
     };
-    for (const auto& [what, file, message] : cases)
+    for (const auto& [what, file, message] : refused)
         EXPECT_EQ(Decode(file), std::tuple(Bytes(), 0, "Error|" + message + "\n")) << what;
 }
 

@@ -3,15 +3,12 @@
 
 #include <GL/gl.h>
 
-// The other operators are used by the matrix and vehicle tests.
-TEST(Vector4, NormalizeGivesUnitLengthButLeavesTheZeroVector) {
-    Vector4 unit(3, 0, 4), zero;
+// Vector4's other operators are used by the matrix and vehicle tests.
+TEST(Vector4AndMatrix4, NormalizeTranslationProductsAndRotationsAsGlRotatef) {
+    Vector4 unit(3, 0, 4), zero; // normalizing leaves the zero vector alone
     Normalize(unit);
     Normalize(zero);
     EXPECT_TRUE(Near(unit, Vector4(0.6f, 0, 0.8f), 1e-6f) && Near(zero, Vector4(), 0));
-}
-
-TEST(Matrix4, LayoutTranslationProductsAndRotationsAsGlRotatef) {
     const Vector4 point(10, 20, 30);
     Vector4 direction = point;
     direction.w = 0;

@@ -4,25 +4,22 @@
 // texture table the loader looks its textures up in.
 
 #include "image/TextureManager.h"
-#include "math/Vector4.h"
 #include "model/ModelWriter.h"
 #include "support/TestSupport.h"
 
 #include <array>
 #include <cmath>
-#include <filesystem>
 
 // The texture table with one-pixel pictures of the tank's set under their
 // paths: treads blue (slot 1), camouflage red (2), main barrel green (3),
 // after a yellow star.
 inline void LoadTestTextures() {
     ResetTextureTable(256);
-    const char* names[] = {"star", "cobra/cobra_treads", "cobra/cobra_camo",
-                           "cobra/cobra_mainbarrel"};
+    const char* names[] = {"textures/star.bmp", "textures/cobra/cobra_treads.bmp",
+                           "textures/cobra/cobra_camo.bmp", "textures/cobra/cobra_mainbarrel.bmp"};
     const uint8_t colours[][3] = {{255, 255, 0}, {0, 0, 255}, {255, 0, 0}, {0, 255, 0}};
     for (int i = 0; i < 4; ++i)
-        textureManager.LoadFromMemory(("textures/" + std::string(names[i]) + ".bmp").c_str(),
-                                      colours[i], 1, 1);
+        textureManager.LoadFromMemory(names[i], colours[i], 1, 1);
 }
 
 // Each quad's picture covers it once.
