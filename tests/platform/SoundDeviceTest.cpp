@@ -29,7 +29,7 @@ TEST(SoundDevice, EachEarGetsItsGainAStalledPitchStillPlaysAndTheTableHoldsEight
 
     // The second half, past the gains' ramp: each ear's range, the left silent.
     const std::vector<uint8_t> mix = ReadFileBytes(raw);
-    int low[2] = {0, 0}, high[2] = {0, 0};
+    int low[2] = {32767, 32767}, high[2] = {-32768, -32768};
     for (size_t i = mix.size() / 2 & ~size_t(3); i + 3 < mix.size(); i += 2) {
         const int v = int16_t(mix[i] | mix[i + 1] << 8), ear = i / 2 % 2;
         low[ear] = std::min(low[ear], v), high[ear] = std::max(high[ear], v);
