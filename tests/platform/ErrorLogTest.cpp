@@ -33,11 +33,6 @@ TEST(ErrorLogDeathTest, FatalWritesShowsClosesAndExitsWithOne) {
     EXPECT_EQ(LogOfFatal([] { errorLog.Fatal("Unable to load texture '%s'", "no/such/file.bmp"); },
                          false, "\\[FATAL ERROR\\] Unable to load texture 'no/such/file\\.bmp'"),
               "FATAL ERROR: Unable to load texture 'no/such/file.bmp'");
-    EXPECT_EXIT(
-        {
-            ErrorLog log;
-            log.Fatal("Unable to create window");
-            std::exit(0);
-        },
-        testing::ExitedWithCode(1), "FATAL ERROR: Unable to create window");
+    EXPECT_EXIT(ErrorLog().Fatal("Unable to create window"), testing::ExitedWithCode(1),
+                "FATAL ERROR: Unable to create window");
 }

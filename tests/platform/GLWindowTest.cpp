@@ -28,20 +28,18 @@ TEST(GLWindow, WindowedCreateGivesA640By480ContextThatDestroyReleasesOnce) {
     ASSERT_TRUE(window.window != nullptr && window.IsLive());
 
     // One size message sets the viewport; a height of 0 keeps 1.
-    GLint viewport[4], resized[4], depthBits = 0;
-    GLboolean doubleBuffered = GL_FALSE;
+    GLint viewport[4], resized[4], depthBits = 0, doubleBuffered = 0;
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
     window.Resize(320, 0);
     glGetIntegerv(GL_VIEWPORT, resized);
     EXPECT_EQ((std::vector<int>{sizeMessages, viewport[2], viewport[3], window.width, window.height,
                                 resized[2], resized[3], depthBits >= 16, doubleBuffered}),
               (std::vector<int>{1, 640, 480, 320, 1, 320, 1, 1, 1}));
     // A size change reaches the procedure as a size message: width low, height high.
-    const Uint32 id = SDL_GetWindowID(window.window);
-    SDL_Event event{
-        .window = {SDL_WINDOWEVENT, 0, id, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 0, 800, 600}};
+    SDL_Event event{.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(window.window),
+                               SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 0, 800, 600}};
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     ASSERT_EQ(SDL_PushEvent(&event), 1);
     TakenMessage taken{};

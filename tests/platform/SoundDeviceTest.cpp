@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 #include <algorithm>
-#include <cmath>
 
 // The device mixing into a file through SDL's disk audio driver, as fast as
 // the driver plays: 16-bit stereo frames, left first.
@@ -15,13 +14,12 @@ TEST(SoundDevice, EachEarGetsItsGainAStalledPitchStillPlaysAndTheTableHoldsEight
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     SoundDevice device;
     ASSERT_TRUE(device.Open()) << device.Error();
-    const int sound = device.Load(engine.c_str());
-    for (int i = 1; i < SoundDevice::kMaxSounds; ++i)
-        ASSERT_GE(device.Load(engine.c_str()), 0) << i;
-    EXPECT_TRUE(sound >= 0 && device.Load(engine.c_str()) < 0); // a ninth is refused
+    for (int i = 0; i < SoundDevice::kMaxSounds; ++i)
+        ASSERT_EQ(device.Load(engine.c_str()), i);
+    EXPECT_LT(device.Load(engine.c_str()), 0); // a ninth is refused
     device.SetGains(0, 0, 1);
     device.SetPitch(0, 0); // held at its floor, not stalled
-    device.Loop(0, sound);
+    device.Loop(0, 0);
     for (Uint32 start = SDL_GetTicks(); ReadFileBytes(raw).size() < 65536;) { // some 0.4 s
         ASSERT_LT(SDL_GetTicks() - start, 30000u);
         SDL_Delay(50);
@@ -29,19 +27,13 @@ TEST(SoundDevice, EachEarGetsItsGainAStalledPitchStillPlaysAndTheTableHoldsEight
     device.Close();
     unsetenv("SDL_AUDIODRIVER"), unsetenv("SDL_DISKAUDIOFILE");
 
-    // The second half, past the gains' ramp: left and right sums of squares, the right's range.
+    // The second half, past the gains' ramp: each ear's range, the left silent.
     const std::vector<uint8_t> mix = ReadFileBytes(raw);
-    const size_t first = mix.size() / 2 & ~size_t(3), frames = (mix.size() - first) / 4;
-    double sum[2] = {0, 0};
-    int low = 32767, high = -32768;
-    for (size_t i = first; i + 3 < mix.size(); i += 2) {
+    int low[2] = {32767, 32767}, high[2] = {-32768, -32768};
+    for (size_t i = mix.size() / 2 & ~size_t(3); i + 3 < mix.size(); i += 2) {
         const int v = int16_t(mix[i] | mix[i + 1] << 8), ear = i / 2 % 2;
-        sum[ear] += double(v) * v;
-        if (ear == 1)
-            low = std::min(low, v), high = std::max(high, v);
+        low[ear] = std::min(low[ear], v), high[ear] = std::max(high[ear], v);
     }
-    const double left = std::sqrt(sum[0] / frames) / 32768,
-                 right = std::sqrt(sum[1] / frames) / 32768;
-    EXPECT_TRUE(left < 1e-4 && right > 0.01 && high - low > 1000)
-        << mix.size() << " bytes: " << left << ", " << right << ", " << low << " to " << high;
+    EXPECT_TRUE(high[0] - low[0] < 8 && high[1] - low[1] > 1000)
+        << low[0] << ".." << high[0] << ", " << low[1] << ".." << high[1];
 }

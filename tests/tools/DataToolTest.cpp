@@ -34,13 +34,8 @@ ToolRun Tool(const std::vector<std::string>& args) {
             ReadFileText(scratch.File("out")), ReadFileText(scratch.File("err"))};
 }
 
-// A path in the default set, generated once for the tests that only read it.
-std::string In(const std::string& file) {
-    static TempDir dir;
-    static const bool made = Tool({"generate", dir.File("data")}).code == 0;
-    EXPECT_TRUE(made);
-    return dir.File("data/" + file);
-}
+// A path in the default set, which the build generates with the tool.
+const auto In = [](const std::string& file) { return ZEZIVOZE_BINARY_DIR "/data/" + file; };
 
 // The pixels of a picture decoded to a file with the given header.
 std::string Decoded(std::vector<std::string> args, const std::string& header, size_t size) {
@@ -82,11 +77,9 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
 TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     TempDir dir;
     fs::copy(In(""), dir.path() / "data", fs::copy_options::recursive);
-    const std::string data = dir.File("data");
-    const auto file = [&](const std::string& name) { return data + "/" + name; };
+    const auto file = [&](const std::string& name) { return dir.File("data/" + name); };
     const auto picture = [](int width, int height) {
-        const std::vector<uint8_t> bmp =
-            EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
+        const auto bmp = EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
         return std::string(bmp.begin(), bmp.end());
     };
     std::string heights = ReadFileText(file(kHeightMap));
@@ -103,14 +96,14 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
         {"sounds/launch.wav", "RIFF but not a sound", ""}};
     for (const auto& [name, text, problem] : damages)
         text.empty() ? (void)fs::remove(file(name)) : WriteFileText(file(name), text);
-    const ToolRun check = Tool({"check", data});
+    const ToolRun check = Tool({"check", file("")});
     EXPECT_TRUE(check.code == 1 && check.out.ends_with("\n7 of 41 files with problems\n"));
     for (const auto& [name, text, problem] : damages) {
         const std::string line = name + std::string(46 - name.size(), ' ') + "PROBLEM  " + problem;
         EXPECT_NE(check.out.find(line), npos) << line << " in\n" << check.out;
     }
     // One object a line; ground pictures 256 x 256, sounds 44100 Hz.
-    const ToolRun json = Tool({"check", data, "--json"});
+    const ToolRun json = Tool({"check", file(""), "--json"});
     EXPECT_TRUE(json.code == 1 && std::count(json.out.begin(), json.out.end(), '\n') == 41);
     for (const std::string& line :
          {std::string("/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n"),
@@ -134,7 +127,8 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
         EXPECT_TRUE(code == 2 || got.err.starts_with(err)) << got.err; // usage texts vary
     }
     WriteFileText(map, picture(32, 1)); // a height map needs two rows to make ground
-    EXPECT_NE(Tool({"check", data}).out.find(" 32 x 1: a height map needs at least 2 x 2"), npos);
+    EXPECT_NE(Tool({"check", file("")}).out.find(" 32 x 1: a height map needs at least 2 x 2"),
+              npos);
 }
 
 TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
@@ -154,9 +148,7 @@ TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
     writer.withMounts = false;
     WriteFileBytes(dir.File("plain.rozi"), writer.Bytes());
     const ToolRun plain = Tool({"model", dir.File("plain.rozi"), "--json"});
-    EXPECT_TRUE(plain.out.find("\"mountCount\":null,") != npos &&
-                plain.out.ends_with("\"mountNames\":[]}\n"))
-        << plain.out;
+    EXPECT_NE(plain.out.find("\"mountCount\":null,"), npos) << plain.out;
 }
 
 TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
@@ -168,9 +160,9 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
                                   "Mount 0: muzzle at (2.7, 0, 0)\n"};
     for (int p = 0; p < 3; ++p) {
         const std::string file = In("models/" + std::string(parts[p]) + ".rozi");
-        const ToolRun run = Tool({"model", file}); // every entry matched a texture
-        EXPECT_TRUE(run.code == 0 && run.err.empty() && run.out.find("no texture") == npos &&
-                    run.out.ends_with(mounts[p]))
+        const ToolRun run =
+            Tool({"model", file}); // every entry matched a texture: nothing on stderr
+        EXPECT_TRUE(run.code == 0 && run.err.empty() && run.out.ends_with(mounts[p]))
             << run.out << run.err;
         Model model;
         model.Load(file.c_str());
