@@ -15,21 +15,22 @@ build_targets() { # build_targets DIR TARGET... : only these, not the tests and 
   cmake --build "$dir" -j "$(nproc)" --target "$@"
 }
 
+# Starts a virtual X server on the first free display number, which the server
+# takes itself (two started side by side never pick the same one), and makes it
+# the display; it ends with the calling script.
+start_xvfb() {
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$number")"
+  rm -f "$number"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
 ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return; fi
-  local n
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && break
-      sleep 0.1
-    done
-    trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
-    return
-  done
-  echo "no free X display number" >&2
-  exit 1
+  start_xvfb
+  trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
 }
