@@ -114,10 +114,6 @@ LogCapture::LogCapture() : file(dir.File("error.out")) {
     errorLog.Open(file.c_str());
 }
 
-LogCapture::~LogCapture() {
-    Finish();
-}
-
 std::string LogCapture::Finish() {
     if (errorLog.file != nullptr)
         errorLog.Close();

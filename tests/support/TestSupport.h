@@ -84,7 +84,7 @@ class MessageBoxRecorder {
 class LogCapture {
   public:
     LogCapture();
-    ~LogCapture();
+    ~LogCapture() { Finish(); }
     // Closes the log (if still open) and returns what the file holds.
     std::string Finish();
     // What the file holds so far (the log writes through at once).
