@@ -103,7 +103,6 @@ class TerrainScene : public testing::Test {
         }
         std::vector<uint8_t> uploaded(bytes);
         textureManager.Bind(land.tiles[count - 1]);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
         EXPECT_TRUE(std::equal(uploaded.begin(), uploaded.end(), blended.end() - bytes));
     }
