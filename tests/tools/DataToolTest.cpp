@@ -1,5 +1,4 @@
 // Runs the real zezivoze-data on real folders.
-#include "app/GameSounds.h"
 #include "app/TextureTable.h"
 #include "image/BmpWriter.h"
 #include "model/Model.h"
@@ -11,10 +10,7 @@
 #include <sys/wait.h>
 #include <tuple>
 
-namespace fs = std::filesystem;
-
 namespace {
-const auto npos = std::string::npos;
 const std::string kHeightMap = "textures/landscp.bmp";
 
 struct ToolRun {
@@ -41,8 +37,7 @@ const auto In = [](const std::string& file) { return ZEZIVOZE_BINARY_DIR "/data/
 std::string Decoded(std::vector<std::string> args, const std::string& header, size_t size) {
     TempDir dir;
     args.insert(args.begin() + 2, dir.File("out"));
-    EXPECT_EQ(Tool(args).code, 0);
-    const std::string file = ReadFileText(dir.File("out"));
+    const std::string file = Tool(args).code == 0 ? ReadFileText(dir.File("out")) : "";
     EXPECT_TRUE(file.size() == header.size() + size && file.starts_with(header)) << header;
     return file.size() < header.size() ? "" : file.substr(header.size());
 }
@@ -55,7 +50,7 @@ TEST(DataTool, TheGeneratedSetChecksFineAndMixesEveryLayoutThatIsRead) {
     for (const char* layout :
          {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
           "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
-        EXPECT_NE(check.out.find(layout), npos) << layout;
+        EXPECT_NE(check.out.find(layout), std::string::npos) << layout;
 }
 
 TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
@@ -76,7 +71,7 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
 
 TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     TempDir dir;
-    fs::copy(In(""), dir.path() / "data", fs::copy_options::recursive);
+    std::filesystem::copy(In(""), dir.path() / "data", std::filesystem::copy_options::recursive);
     const auto file = [&](const std::string& name) { return dir.File("data/" + name); };
     const auto picture = [](int width, int height) {
         const auto bmp = EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
@@ -88,31 +83,31 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
     const std::tuple<std::string, std::string, std::string> damages[] = {
         {"textures/star.bmp", "", "missing\n"},
         {"textures/trail.bmp", "not a picture at all", "Unknown DIB file format.\n"},
-        {kHeightMap, heights, "BMP FILE ERROR: Not 24 bpp, 8 instead\n"},
+        {kHeightMap, picture(32, 1), "32 x 1: a height map needs at least 2 x 2 samples\n"},
         {"textures/cobra/cobra_camo.bmp", picture(100, 64),
          "100 x 64: OpenGL 1.1 needs a power of two on each side\n"},
         {kTextureTable[2], picture(128, 64), "128 x 64: the terrain blends its sources as 256"},
         {"models/cobra_main_barrel.rozi", "no model", "damaged"},
         {"sounds/launch.wav", "RIFF but not a sound", ""}};
     for (const auto& [name, text, problem] : damages)
-        text.empty() ? (void)fs::remove(file(name)) : WriteFileText(file(name), text);
+        text.empty() ? (void)std::filesystem::remove(file(name)) : WriteFileText(file(name), text);
     const ToolRun check = Tool({"check", file("")});
     EXPECT_TRUE(check.code == 1 && check.out.ends_with("\n7 of 41 files with problems\n"));
     for (const auto& [name, text, problem] : damages) {
         const std::string line = name + std::string(46 - name.size(), ' ') + "PROBLEM  " + problem;
-        EXPECT_NE(check.out.find(line), npos) << line << " in\n" << check.out;
+        EXPECT_NE(check.out.find(line), std::string::npos) << line << " in\n" << check.out;
     }
     // One object a line; ground pictures 256 x 256, sounds 44100 Hz.
     const ToolRun json = Tool({"check", file(""), "--json"});
     EXPECT_TRUE(json.code == 1 && std::count(json.out.begin(), json.out.end(), '\n') == 41);
-    for (const std::string& line :
-         {std::string("/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n"),
-          "{\"file\":\"" + std::string(kTextureTable[1]) + "\",\"ok\":true,\"width\":256,",
-          "{\"file\":\"" + std::string(GameSounds::kFiles[0]) + "\",\"ok\":true,\"rate\":44100,"})
-        EXPECT_NE(json.out.find(line), npos) << line << " in\n" << json.out;
+    for (const char* line : {"/star.bmp\",\"ok\":false,\"problem\":\"missing\"}\n",
+                             "{\"file\":\"textures/landscpt2.bmp\",\"ok\":true,\"width\":256,",
+                             "{\"file\":\"sounds/engine.wav\",\"ok\":true,\"rate\":44100,"})
+        EXPECT_NE(json.out.find(line), std::string::npos) << line << " in\n" << json.out;
 
     // decode and model report the reader's refusal and exit 1; a wrong call exits 2.
-    const std::string none = dir.File("none.rozi"), out = dir.File("x"), map = file(kHeightMap);
+    const std::string none = dir.File("none.rozi"), out = dir.File("x"), map = dir.File("8.bmp");
+    WriteFileText(map, heights);
     const std::tuple<std::vector<std::string>, int, std::string> runs[] = {
         {{"decode", file("textures/trail.bmp"), out}, 1, "Unknown DIB file format.\n"},
         {{"decode", map, out, "--heightmap"}, 1, "BMP FILE ERROR: Not 24 bpp, 8 instead\n"},
@@ -126,9 +121,6 @@ TEST(DataTool, DamagedFilesAreReportedNeverCrashed) {
         EXPECT_EQ(got.code, code) << args[0] << " " << args.back();
         EXPECT_TRUE(code == 2 || got.err.starts_with(err)) << got.err; // usage texts vary
     }
-    WriteFileText(map, picture(32, 1)); // a height map needs two rows to make ground
-    EXPECT_NE(Tool({"check", file("")}).out.find(" 32 x 1: a height map needs at least 2 x 2"),
-              npos);
 }
 
 TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
@@ -144,11 +136,9 @@ TEST(ModelCommand, PrintsCountsNamesAndMatchesOrTheLoadersMessage) {
                          "\"missing_part\"],\"textureIds\":[12,28,-1],"
                          "\"mountNames\":[\"turret\",\"gun \\\"A\\\\B\\\"\"]}\n",
                          "Texture used: missing_part\n"));
-    writer.mounts.clear();
-    writer.withMounts = false;
-    WriteFileBytes(dir.File("plain.rozi"), writer.Bytes());
+    WriteFileBytes(dir.File("plain.rozi"), ModelWriter().Bytes()); // no mounts section
     const ToolRun plain = Tool({"model", dir.File("plain.rozi"), "--json"});
-    EXPECT_NE(plain.out.find("\"mountCount\":null,"), npos) << plain.out;
+    EXPECT_NE(plain.out.find("\"mountCount\":null,"), std::string::npos) << plain.out;
 }
 
 TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
@@ -160,8 +150,8 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
                                   "Mount 0: muzzle at (2.7, 0, 0)\n"};
     for (int p = 0; p < 3; ++p) {
         const std::string file = In("models/" + std::string(parts[p]) + ".rozi");
-        const ToolRun run =
-            Tool({"model", file}); // every entry matched a texture: nothing on stderr
+        // Every entry matched a texture: nothing on stderr.
+        const ToolRun run = Tool({"model", file});
         EXPECT_TRUE(run.code == 0 && run.err.empty() && run.out.ends_with(mounts[p]))
             << run.out << run.err;
         Model model;
