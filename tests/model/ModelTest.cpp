@@ -56,10 +56,9 @@ class ModelFormat : public testing::Test {
 TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicturesByBaseName) {
     // Section keys are four running sums of the bytes, taken as unsigned; the
     // writer stores the file id little-endian: s1, s2, s3, s4.
-    EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("\xff\xff", 2)),
-              std::tuple(0xB5CF4A26u, 0xFBFCFDFEu));
-    EXPECT_EQ(Array(ModelWriter().Bytes().data(), 4),
-              (std::vector<uint8_t>{0x10, 0x61, 0x24, 0x41}));
+    EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("\xff\xff", 2),
+                         Array(ModelWriter().Bytes().data(), 4)),
+              std::tuple(0xB5CF4A26u, 0xFBFCFDFEu, std::vector<uint8_t>{0x10, 0x61, 0x24, 0x41}));
 
     LogCapture log;
     ModelWriter writer = SmallModel();
