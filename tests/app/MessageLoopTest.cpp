@@ -43,8 +43,7 @@ void FloodThenClose() {
 
 TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue) {
     // 10,000 input events, a queue full of input, a queue full of messages.
-    const Flood floods[] = {{true, 10000}, {true, 1 << 30}, {false, 1 << 30}};
-    for (const Flood& tried : floods) {
+    for (const Flood& tried : {Flood{true, 10000}, Flood{true, 1 << 30}, Flood{false, 1 << 30}}) {
         flood = tried;
         LogCapture log;
         glWindow.SetWindowProc(WindowProc);

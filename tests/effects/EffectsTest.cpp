@@ -25,10 +25,7 @@ struct Census {
 // effects' drawing state in a real OpenGL context.
 class Effects : public testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(gl.ok());
-        ASSERT_TRUE(PrepareEffectsScene());
-    }
+    void SetUp() override { ASSERT_TRUE(gl.ok() && PrepareEffectsScene()); }
     void TearDown() override { landscape.Unload(); } // the effects' lists go with the context
     // Clears to the background and updates the shot, which draws its burst and
     // plume once exploded.
@@ -68,12 +65,11 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsCo
     const std::vector<Sprite> before = burst.streaks[1];
     burst.Update(50); // dt = 1
     const std::vector<Sprite>& after = burst.streaks[1];
-    const Sprite& head = after[0];
-    EXPECT_TRUE(Near(head.position - before[0].velocity, before[0].position));
-    EXPECT_TRUE(Near(head.velocity - before[0].velocity, Vector4(0.01f, -0.1f, -0.03f)));
+    EXPECT_TRUE(Near(after[0].position - before[0].velocity, before[0].position));
+    EXPECT_TRUE(Near(after[0].velocity - before[0].velocity, Vector4(0.01f, -0.1f, -0.03f)));
     // Follower 1 trails the head's new state; the others their predecessor's old one.
     for (int e = 1; e < 8; ++e) {
-        const Sprite& ahead = e == 1 ? head : before[e - 1];
+        const Sprite& ahead = e == 1 ? after[0] : before[e - 1];
         EXPECT_TRUE(Near(after[e].position, ahead.position - ahead.velocity)) << e;
         EXPECT_TRUE(Near(after[e].velocity, ahead.velocity)) << e;
         EXPECT_EQ(after[e].colour[3], 254 - e);
