@@ -1,16 +1,14 @@
 #include "e2e/ProgramRun.h"
 
-// The program installed as a player gets it, as the Debian package, and its
-// command line.
+// The program installed as a player gets it, as the Debian package, and its command line.
 
 namespace fs = std::filesystem;
 
-// The Debian package holds the programs, the data, the menu entry and the
-// icon and names its libraries; unpacked, its programs run: the game tells its
-// version, or, given a bad option in its data folder, its usage with exit code
-// 2 and no log; the data tool finds the data whole. Started from an unrelated
-// empty folder, the game keeps its log and its terrain cache in the XDG
-// folders, and the second start uses that cache.
+// The Debian package holds the programs, the data, the menu entry and the icon and names its
+// libraries; unpacked, its programs run: the game tells its version, or, given a bad option in
+// its data folder, its usage with exit code 2 and no log; the data tool finds the data whole.
+// Started from an empty folder, the game keeps its log and terrain cache in the XDG folders,
+// and the second start uses that cache.
 TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdgFolders) {
     TempDir temp;
     const int status = std::system(

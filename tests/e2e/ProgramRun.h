@@ -30,15 +30,10 @@ inline bool PollFor(double seconds, const std::function<bool()>& yes) {
     return false;
 }
 
-// One run of the real program under the current X display, driven as a person
-// would: it starts in a fresh copy of the default data, its windows are found
-// by title, keys and clicks go through xdotool (with a window manager the
-// window is activated first; without one the pointer is moved over it and it
-// is given the focus), and a title-bar close is a click on the close button of
-// the window manager's frame, or without one the WM_DELETE_WINDOW request such
-// a button sends. Afterwards: the exit code, "error.out". Pictures are of the
-// screen. The runs take turns on the display, so every window on it is the
-// run's. scripts/with-openbox gives the tests a display that openbox manages.
+// One run of the real program under the current X display, driven as a person would: in a
+// fresh copy of the default data, windows found by title, keys and clicks through xdotool, a
+// title-bar close through the window manager's button or, without one, the WM_DELETE_WINDOW
+// it sends. The runs take turns on the display, so every window on it is the run's.
 class ProgramRun {
   public:
     static constexpr const char* kDialogTitle = "Zezivoze Options";
@@ -55,8 +50,7 @@ class ProgramRun {
             throw std::runtime_error("no X display (set DISPLAY)");
     }
 
-    // Ends a program that still runs, with the message box SDL shows from a
-    // process of its own.
+    // Ends a program still running, and SDL's message box (a process of its own).
     ~ProgramRun() {
         if (Running()) {
             kill(-pid, SIGKILL);
@@ -67,7 +61,6 @@ class ProgramRun {
         XCloseDisplay(display);
     }
 
-    // The program's working directory, a copy of the default data set.
     const std::filesystem::path& dir() const { return workDir; }
 
     // Starts the program and waits for its options dialog (0 if it never comes).
@@ -76,8 +69,7 @@ class ProgramRun {
         return WaitForWindow(kDialogTitle);
     }
 
-    // Starts a program (this one unless named) in a window without its dialog,
-    // from the data copy unless named; waits for the game's window (0 if it never comes).
+    // Starts a program (this one unless named) windowed without its dialog; waits for its window.
     unsigned long StartWithoutDialog(std::vector<std::string> arguments = {},
                                      const std::string& executable = ZEZIVOZE_PROGRAM,
                                      const std::filesystem::path& from = {}) {
@@ -86,8 +78,7 @@ class ProgramRun {
         return WaitForWindow(kMainTitle);
     }
 
-    // Starts a program (this one, or an installed copy) with these arguments in
-    // the folder `from`; its output goes to the test's.
+    // Starts a program in the folder `from`; its output goes to the test's.
     void Launch(const std::string& executable, const std::vector<std::string>& arguments,
                 const std::filesystem::path& from) {
         std::vector<char*> argv{const_cast<char*>(executable.c_str())};
@@ -103,10 +94,9 @@ class ProgramRun {
         }
     }
 
-    // Starts it and answers the dialog as a person would: Enter for the
-    // defaults (full screen), or a click on "No" and one on OK for a window
-    // (dialog units are two pixels; "No" sits at (98, 32), OK at (25, 119), 50 x 14).
-    // Returns the main window, or 0.
+    // Starts it and answers the dialog as a person would: Enter for full screen, or a click on
+    // "No" and one on OK for a window (dialog units are two pixels; "No" at (98, 32), OK at
+    // (25, 119), 50 x 14). Returns the main window, or 0.
     unsigned long StartGame(bool fullscreen) {
         unsigned long dialog = StartToDialog();
         bool answered = dialog != 0 && (fullscreen ? Key(dialog, "Return")
@@ -115,8 +105,7 @@ class ProgramRun {
         return answered ? WaitForWindow(kMainTitle) : 0;
     }
 
-    // A viewable window with exactly this title, or 0. A window manager puts
-    // the program's windows into frames of its own: the search goes down the tree.
+    // A viewable window with exactly this title, or 0; down the tree, inside any frames.
     unsigned long FindWindow(const std::string& title, Window under = 0) {
         Window root = 0, parent = 0, *children = nullptr, found = 0;
         unsigned int count = 0;
@@ -152,8 +141,7 @@ class ProgramRun {
         return {x, y, a.width, a.height};
     }
 
-    // The widths of the window manager's frame around the window: left,
-    // right, top (the title bar) and bottom; 0 without a frame.
+    // The window manager's frame around the window: left, right, top (title bar), bottom.
     std::array<long, 4> FrameExtents(unsigned long window) {
         std::string bytes = Property(window, "_NET_FRAME_EXTENTS");
         bytes.resize(sizeof(std::array<long, 4>));
@@ -162,24 +150,19 @@ class ProgramRun {
         return extents;
     }
 
-    // Whether a window manager runs on the display.
     bool Managed() {
         return !Property(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty();
     }
 
-    // Any xdotool command line. A pointer held by a grab could keep a
-    // synchronous move waiting forever, hence the time limit.
+    // Any xdotool command line, time-limited: a grab can keep a synchronous move waiting.
     bool Xdo(const std::string& arguments) {
         return std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
     }
 
-    // With a window manager: activation, as a click on the window or its task
-    // button gives. Without one: the pointer over the window, then the focus
-    // to it. No --sync on the move: once the game holds the mouse it puts the
-    // pointer back, and a synchronous move would wait for a position it never
-    // keeps; the server handles the requests in order, so the focus still follows.
-    // A window that has the focus is left alone: giving it again would make
-    // the game see it lost and found, and drop the mouse meanwhile.
+    // With a window manager: activation, as a click on the window gives. Without one: the
+    // pointer over the window, then the focus; no --sync on the move, as a game holding the
+    // mouse puts the pointer back (the server keeps the requests in order). A window that has
+    // the focus is left alone: giving it again would make the game drop the mouse meanwhile.
     bool Focus(unsigned long window) {
         Window focused = 0;
         int revert = 0;
@@ -197,15 +180,13 @@ class ProgramRun {
         return Focus(window) && Xdo("key --clearmodifiers " + keys);
     }
 
-    // Focuses the window, then clicks at (x, y) inside it.
     bool Click(unsigned long window, int x, int y) {
         return Focus(window) && Xdo("mousemove --window " + std::to_string(window) + " " +
                                     std::to_string(x) + " " + std::to_string(y) + " click 1");
     }
 
-    // The close button of the window's title bar, at the right end of
-    // openbox's. While the game holds the mouse the pointer cannot reach it:
-    // focus another window first.
+    // The close button at the right end of openbox's title bar; while the game holds the
+    // mouse the pointer cannot reach it: focus another window first.
     bool CloseFromTitleBar(unsigned long window) {
         if (!Managed())
             return RequestClose(window);
@@ -258,8 +239,7 @@ class ProgramRun {
         return pid > 0 && !exited;
     }
 
-    // Waits up to 30 seconds for the end; its exit code, or 128 + signal when
-    // a signal ended it, or -1 when it still runs.
+    // Waits up to 30 s for the end: its exit code, 128 + signal, or -1 while it runs.
     int ExitCode() {
         PollFor(30, [&] { return !Running(); });
         if (!exited)
@@ -273,11 +253,9 @@ class ProgramRun {
                ", error.out:\n" + Log();
     }
 
-    // "error.out" as the program left it.
     std::string Log() const { return ReadFileText((workDir / "error.out").string()); }
 
-    // The top-left 640 x 480 of the window's drawing area as the screen shows
-    // it, RGB, top row first; empty when it could not be taken.
+    // The window's top-left 640 x 480 as the screen shows it, RGB, top row first; or empty.
     std::vector<uint8_t> Picture(unsigned long window) {
         auto [x, y, width, height] = Geometry(window);
         const std::string grab = (root.path() / "grab.rgb").string();

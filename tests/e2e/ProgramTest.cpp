@@ -1,16 +1,14 @@
 #include "e2e/ProgramRun.h"
 
-// The real program from its options dialog to its end, played as a person
-// plays it: taps shorter than a frame and keys held for seconds, bursts of
-// mouse motion, clicks, the picture on the screen; on the bare X server the
-// tests run on and, through scripts/with-openbox, under a window manager.
+// The real program from its dialog to its end, played as a person plays it (taps shorter than a
+// frame, keys held for seconds, bursts of mouse motion, clicks, the picture on the screen), on
+// the bare X server and, through scripts/with-openbox, under a window manager.
 
 namespace {
 const std::string kLogStart = "Log file 'error.out' opened.\nZezivoze error log\n";
 
-// The game's window is there and the dialog gone. A window manager frames a
-// window with a title bar and lets a full-screen one cover the screen; bare
-// Xvfb leaves either at the screen's top-left, 640 x 480.
+// The game's window is there, the dialog gone. A window manager frames a window with a title
+// bar and lets a full-screen one cover the screen; bare Xvfb leaves either at 0, 0, 640 x 480.
 void ExpectMainWindow(ProgramRun& run, unsigned long main, bool fullscreen) {
     ASSERT_NE(main, 0u) << run.Describe();
     EXPECT_EQ(run.FindWindow(ProgramRun::kDialogTitle), 0u);
@@ -72,12 +70,10 @@ size_t Rebuilds(ProgramRun& run) { // each landscape load after the first
 }
 } // namespace
 
-// The dialog at (160, 140) (its frame's corner, under a window manager) with
-// the focus on OK: Escape, and Tab then Enter, cancel before any window;
-// arrows on a radio pair change what OK stores; Alt+F4 and the title bar's
-// close button close it without reading a button (windowed, 16 terrain tiles of
-// 256); the display options pre-select the buttons OK then stores. Escape or
-// Alt+F4 end the game.
+// The dialog at (160, 140) (its frame's corner, under a window manager), the focus on OK:
+// Escape, and Tab then Enter, cancel before any window; arrows on a radio pair change what OK
+// stores; Alt+F4 and the title bar's close button close it unread (windowed, 16 tiles of 256);
+// the display options pre-select the buttons OK then stores. Escape or Alt+F4 end the game.
 TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread) {
     const struct {
         std::vector<std::string> arguments;
@@ -113,11 +109,10 @@ TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread)
     }
 }
 
-// Full screen; the mouse taken; 5,000 motions in one burst (with one event
-// handled a frame they would keep a close waiting for over a minute); each
-// quick tap of R rebuilds the scene once, in the same texture slot every time;
-// H held for over a second switches the detail and rebuilds once; then one tap
-// of Escape ends the game, the log holding the start-up in its order.
+// Full screen, the mouse taken; 5,000 motions in one burst (one event a frame would keep a close
+// waiting for minutes); each quick tap of R rebuilds the scene once, in the same slot; H held
+// for over a second switches the detail and rebuilds once; a tap of Escape ends the game, the
+// log holding the start-up in its order.
 TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscapeEnds) {
     ProgramRun run;
     unsigned long main = run.StartGame(true);
@@ -147,11 +142,10 @@ TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscap
     EXPECT_EQ(Count(log, "Texture '"), 33u + 1u + 13u) << log; // the table, then one tile a load
 }
 
-// Windowed: another window in front takes the mouse and the game runs on;
-// back in front, the game has the mouse again. With the turret turned, each
-// right click switches the camera to the turret's direction and the next one
-// back. Arrows steer and drive, a left click fires a shot that bursts on the
-// ground, and the title bar's close button ends the game.
+// Windowed: another window in front takes the mouse, the game runs on; back in front, it has
+// the mouse again. With the turret turned, a right click switches the camera to the turret's
+// direction and the next one back. Arrows steer and drive, a left click fires a shot that bursts
+// on the ground, and the title bar's close button ends the game.
 TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMoveClicksFire) {
     ProgramRun run;
     unsigned long main = run.StartGame(false);

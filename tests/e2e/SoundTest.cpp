@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-// The real program's sound, written to a file by SDL's disk audio driver as it
-// is mixed, in real time: 16-bit stereo frames at 44100 Hz. Levels are read
-// from the samples between marks (the file's size at a moment of the play).
+// The real program's sound, written to a file by SDL's disk audio driver as it is mixed, in
+// real time: 16-bit stereo at 44100 Hz. Levels come from the samples between marks (the file's
+// size at a moment of the play).
 
 namespace {
 constexpr double kBytesPerSecond = 44100 * 4;
@@ -75,8 +75,7 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     EXPECT_LT(far.back(), nearBurst / 3);
 }
 
-// No output, muted, or no files: a silent game, its reason in the log right
-// after the textures, never an error.
+// No output, muted, or no files: a silent game, its reason in the log after the textures.
 TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
     const std::string muted =
         "Sound muted (--mute or ZEZIVOZE_MUTE): the game runs without sound.\n";

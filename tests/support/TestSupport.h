@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-// Shared helpers for the tests: real files in a scratch folder, a real OpenGL
-// context under the X server, message boxes recorded instead of shown, and the
-// global log opened on a file of the test's own.
+// Shared test helpers: scratch folders, a real OpenGL context, message boxes recorded
+// instead of shown, and the global log on a file of the test's own.
 
 // A fresh folder that is removed again at the end; optionally the working
 // directory while it lives (the program reads its files relative to it).
@@ -36,15 +35,13 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteFileText(const std::string& path, const std::string& text);
 
-// Drops the global texture table with its slots and, for a capacity above 0,
-// creates a new one (the textures of an earlier test's context are gone).
+// A fresh global texture table of this capacity (none for 0): an earlier context's are gone.
 void ResetTextureTable(int32_t capacity);
 
 // A rectangle of the current context's back buffer as RGB, bottom row first.
 std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height);
 
-// A hidden 640 x 480 window with a current OpenGL context (compatibility
-// profile, double buffered, 16-bit depth), for tests that draw or upload.
+// A hidden 640 x 480 window with a current double-buffered OpenGL context, 16-bit depth.
 class GLTestContext {
   public:
     GLTestContext(int width = 640, int height = 480);
@@ -95,12 +92,10 @@ class LogCapture {
     std::string file;
 };
 
-// Runs body in a child process with the global log on a file and message boxes
-// written to the child's standard error as "[caption] text"; expects exit code
-// 1 and standard error matching boxes, and returns the log after its first
-// line. With a context the child is a fresh run of the test program (so that it
-// can make its own OpenGL context), which finds the log file through the
-// environment; without, a fork that sees the parent's files and state.
+// Runs body in a child with the global log on a file and message boxes written to standard
+// error as "[caption] text"; expects exit code 1 and that output to match boxes, and returns
+// the log after its first line. With a context the child is a fresh run of the test program
+// (it makes its own OpenGL context); without, a fork that sees the parent's state.
 std::string LogOfFatal(const std::function<void()>& body, bool withContext = false,
                        const std::string& boxes = "");
 
