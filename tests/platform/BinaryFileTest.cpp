@@ -1,8 +1,6 @@
 #include "platform/BinaryFile.h"
 #include "support/TestSupport.h"
 
-// Written and read back little-endian; reads past the end, or of a file that
-// did not open, give FF bytes.
 TEST(BinaryFile, IntegersAreLittleEndianBothWaysAndReadFFPastTheEndOrWhenNotOpen) {
     TempDir dir;
     const std::string path = dir.File("ints.bin");
@@ -30,8 +28,7 @@ TEST(BinaryFile, IntegersAreLittleEndianBothWaysAndReadFFPastTheEndOrWhenNotOpen
     EXPECT_EQ(
         (std::vector<uint32_t>{shorts[0], shorts[1], longs[0], longs[1], longs[2], longs[3]}),
         (std::vector<uint32_t>{0xFFFE, 0x0A0B, 0x0C0DFFFF, 0xFFFF0A0B, 0xFFFFFFFF, 0xFFFFFFFF}));
-    // Three bytes whole, then two of which only one is left; nothing reads or
-    // writes a file that did not open.
+    // Three bytes whole, then two with one left; a file that did not open neither reads nor writes.
     in.Seek(4, 0);
     EXPECT_TRUE(in.ReadBlock(3, block) == 1 && block[2] == 0x0B && in.ReadBlock(2, block) == 0);
     EXPECT_TRUE(closed.ReadBlock(2, block) == 0 && closed.WriteBlock(2, block) == 0);

@@ -27,8 +27,7 @@ TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
-// A fatal error writes the prefix and the message, shows the bare message and
-// ends the process with exit code 1; with no log open it still tells and fails.
+// The log gets the prefix, the box the bare message; with no log open it still tells and fails.
 TEST(ErrorLogDeathTest, FatalWritesShowsClosesAndExitsWithOne) {
     EXPECT_EQ(LogOfFatal([] { errorLog.Fatal("Unable to load texture '%s'", "no/such/file.bmp"); },
                          false, "\\[FATAL ERROR\\] Unable to load texture 'no/such/file\\.bmp'"),

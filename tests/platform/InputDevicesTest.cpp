@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <set>
 
-// These tests press keys and move the pointer on the X server itself, as a
-// person would (xdotool sends them through the XTEST extension).
+// Keys and pointer move on the X server itself, as a person's would (xdotool, through XTEST).
 
 namespace {
 bool Xdo(const std::string& arguments) { // the time limit ends a search that never finds
@@ -16,9 +15,8 @@ bool Xdo(const std::string& arguments) { // the time limit ends a search that ne
 
 using Mouse = std::array<int, 4>; // motion x, y, left and right button
 
-// Real windows on the X server, one of them focused, with the devices made for
-// it; the keyboard and pointer are the server's own, so tests that press keys
-// or show windows take turns (a lock of their own in CTest).
+// Real windows, one focused, with the devices made for it; keyboard and pointer are the
+// server's own, so tests that press keys or show windows take turns (a CTest lock).
 class InputDevicesTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -38,9 +36,8 @@ class InputDevicesTest : public testing::Test {
         SDL_Quit(); // the windows with it
     }
 
-    // Pointer over the window, then the focus, as a person clicking on it
-    // would give (there is no window manager to do it); asked again when a
-    // busy machine lets the first request pass unanswered.
+    // Pointer over the window, then the focus, as a click would give (no window manager here);
+    // asked again when a busy machine lets the first request pass unanswered.
     void Focus(SDL_Window* target) {
         auto focused = [&] {
             SDL_PumpEvents(); // SDL learns of it through its events
@@ -63,9 +60,8 @@ class InputDevicesTest : public testing::Test {
         return down;
     }
 
-    // Reads, the first time after waitMs, until the motion adds up to the
-    // expected and the buttons match, or 10 s have passed: on a busy machine
-    // the events (relative motion reaches SDL as events) may take their time.
+    // Reads (first after waitMs) until motion sums to expected and the buttons match, or 10 s:
+    // relative motion reaches SDL as events, which take their time on a busy machine.
     Mouse ReadMouse(const Mouse& expected = {}, Uint32 waitMs = 10) {
         Mouse sum{};
         for (const Uint32 start = SDL_GetTicks();; waitMs = 10) {
@@ -86,8 +82,7 @@ class InputDevicesTest : public testing::Test {
 TEST(InputDevicesTable, EveryKeyOfAFullKeyboardHasACodeOfItsOwnAndOthersNone) {
     for (int outside : {int(SDL_SCANCODE_UNKNOWN), -1, int(SDL_NUM_SCANCODES)})
         EXPECT_EQ(ScanCodeFromSdlScancode(outside), 0) << outside;
-    // The 96 keys of a full-size keyboard and its 8 modifiers have codes of
-    // their own, but for the non-US hash at the backslash's position.
+    // 96 keys of a full-size keyboard, 8 modifiers; the non-US hash shares the backslash's code.
     std::set<int> codes;
     for (int scancode = SDL_SCANCODE_A; scancode <= SDL_SCANCODE_RGUI; ++scancode)
         if (scancode <= SDL_SCANCODE_KP_PERIOD || scancode >= SDL_SCANCODE_LCTRL)
@@ -112,15 +107,14 @@ TEST_F(InputDevicesTest, MouseOnlyWhileInFrontKeysByPositionWhicheverWindowHasTh
     ASSERT_TRUE(Xdo("mousemove_relative --sync -- 20 20 mousedown 1"));
     EXPECT_EQ(ReadMouse({}, 50), (Mouse{0, 0, 0, 0}));
     ASSERT_TRUE(Xdo("mouseup 1"));
-    // The keyboard is the server's, read whatever window is in front: each key
-    // with the scan code of its position, one of each kind.
+    // The keyboard is the server's, read whatever window is in front, each key by position.
     const std::pair<std::string, uint8_t> keys[] = {
         {"Escape", DIK_ESCAPE},      {"Up", DIK_UP},   {"z", DIK_Z},
         {"Control_R", DIK_RCONTROL}, {"F12", DIK_F12}, {"KP_Enter", DIK_NUMPADENTER}};
     for (const auto& [keysym, code] : keys) {
         ASSERT_TRUE(Xdo("keydown " + keysym));
-        // Held: seen in every read, pressed in the first, and no other key with
-        // it (but the left one that xdotool holds with a right modifier).
+        // Held: seen in every read, pressed in the first, and alone (but for the left modifier
+        // that xdotool holds with a right one).
         const int alone = keysym.ends_with("_R") ? 2 : 1;
         EXPECT_TRUE(KeysDown() == alone && input.KeyDown(code) && input.KeyPressed(code) &&
                     KeysDown() == alone && !input.KeyPressed(code))
@@ -128,8 +122,7 @@ TEST_F(InputDevicesTest, MouseOnlyWhileInFrontKeysByPositionWhicheverWindowHasTh
         ASSERT_TRUE(Xdo("keyup " + keysym));
         EXPECT_EQ(KeysDown(), 0) << keysym;
     }
-    // Back in front: captured again; the read that finds it back drops what
-    // moved meanwhile.
+    // Back in front: captured again; the read that finds it back drops what moved meanwhile.
     Focus(window);
     EXPECT_TRUE(ReadMouse({}, 0) == Mouse{} && SDL_GetRelativeMouseMode());
     input.Release();
@@ -138,8 +131,7 @@ TEST_F(InputDevicesTest, MouseOnlyWhileInFrontKeysByPositionWhicheverWindowHasTh
 }
 
 TEST(InputDevicesFatal, DevicesThatCannotBeMadeOrAcquiredEndTheProgramWithTheirMessage) {
-    // Whether there is a display, whether Open comes first, then a keyboard
-    // or a mouse made for no window.
+    // Display or none, Open first or not, then a keyboard or a mouse made for no window.
     const std::tuple<bool, bool, bool, const char*> cases[] = {
         {true, false, true, "Unable to create keyboard!"},
         {true, true, true, "Unable to acquire keyboard!"},

@@ -4,8 +4,7 @@
 #include <SDL.h>
 #include <algorithm>
 
-// The device mixing into a file through SDL's disk audio driver, as fast as
-// the driver plays: 16-bit stereo frames, left first.
+// Mixed into a file by SDL's disk audio driver, as fast as it plays: 16-bit stereo, left first.
 TEST(SoundDevice, EachEarGetsItsGainAStalledPitchStillPlaysAndTheTableHoldsEight) {
     TempDir dir;
     const std::string raw = dir.File("mix.raw"),

@@ -1,7 +1,5 @@
-// The scheduler under the terrain blend, with a fatal error raised while its
-// helpers run: the program must end as every fatal error ends it (log, box,
-// exit code 1), never through std::terminate, and no helper may still be at
-// work while exit destroys the globals.
+// A fatal error while the terrain blend's helpers run ends the program as any other (log, box,
+// exit code 1), never through std::terminate, and no helper may work while exit destroys globals.
 #include "platform/WorkerThreads.h"
 #include "platform/ErrorLog.h"
 #include "support/TestSupport.h"

@@ -46,7 +46,6 @@ std::string Decoded(std::vector<std::string> args, const std::string& header, si
 TEST(DataTool, TheGeneratedSetChecksFineAndMixesEveryLayoutThatIsRead) {
     const ToolRun check = Tool({"check", In("")});
     EXPECT_TRUE(check.code == 0 && check.out.ends_with("\nall 41 files OK\n")) << check.out;
-    // The textures mix every layout the program reads.
     for (const char* layout :
          {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
           "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
@@ -61,8 +60,7 @@ TEST(DataTool, DecodeWritesUprightPicturesOfWhatTheyAreMeantToBe) {
     for (size_t i = 0; i < ppm.size(); i += 3)
         (i / 384 >= 7 && i / 384 < 21 ? litInTitle : lit) += ppm[i] != 0;
     EXPECT_TRUE(litInTitle > 200 && lit < 128 * 128 / 4) << litInTitle << " " << lit;
-    // The height map, top row first: dry land round the first tank's start at
-    // world (45, 45), a sample being 100 units.
+    // Height map, top row first: dry land round tank one's start, world (45, 45), 100 per sample.
     const std::string pgm =
         Decoded({"decode", In(kHeightMap), "--heightmap"}, "P5\n32 32\n255\n", 32 * 32);
     for (size_t i = 0; i < pgm.size(); ++i)
@@ -150,8 +148,7 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
                                   "Mount 0: muzzle at (2.7, 0, 0)\n"};
     for (int p = 0; p < 3; ++p) {
         const std::string file = In("models/" + std::string(parts[p]) + ".rozi");
-        // Every entry matched a texture: nothing on stderr.
-        const ToolRun run = Tool({"model", file});
+        const ToolRun run = Tool({"model", file}); // every texture found: nothing on stderr
         EXPECT_TRUE(run.code == 0 && run.err.empty() && run.out.ends_with(mounts[p]))
             << run.out << run.err;
         Model model;
