@@ -1,7 +1,5 @@
-// The picture readers and the texture manager: the height-map reader and the
-// DIB decoder on pictures of our own writer in every layout and on hand-made
-// files (byte by byte, independent of the writer); the texture manager, after
-// the start-up table, with a real OpenGL context.
+// The height-map reader and DIB decoder on our writer's pictures in every layout and on hand-made
+// files (byte by byte); the texture manager, after the start-up table, with real OpenGL.
 #include "app/TextureTable.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"
@@ -38,8 +36,7 @@ Bytes Patched(Bytes b, size_t at, uint32_t value, int n = 4) {
     return b;
 }
 
-// The red, green, blue bytes of the pixels; or, with an entry size, colour
-// table entries: blue, green, red and (4 bytes) a zero.
+// The pixels' red, green, blue bytes; with an entry size, palette entries: blue, green, red, 0.
 Bytes Px(std::initializer_list<Rgb> pixels, int entry = 0) {
     Bytes b;
     for (const Rgb& p : pixels)
@@ -48,8 +45,7 @@ Bytes Px(std::initializer_list<Rgb> pixels, int entry = 0) {
     return b;
 }
 
-// A picture of distinct colours, or only of the colours given; top row first
-// unless asked for the bottom row first.
+// A picture of distinct colours, or only of those given; top row first unless bottomUp.
 Bytes Picture(int width, int height, const std::vector<uint32_t>& colours = {},
               bool bottomUp = false) {
     Bytes rgb;
@@ -62,8 +58,7 @@ Bytes Picture(int width, int height, const std::vector<uint32_t>& colours = {},
     return rgb;
 }
 
-// What the decoder makes of the file: the pixels (none when refused), the
-// width, and the message boxes it showed.
+// What the decoder makes of the file: pixels (none when refused), width, message boxes shown.
 std::tuple<Bytes, int, std::string> Decode(const Bytes& file) {
     MessageBoxRecorder recorder;
     std::tuple<Bytes, int, std::string> got;
@@ -77,8 +72,7 @@ std::tuple<Bytes, int, std::string> Decode(const Bytes& file) {
     return got;
 }
 
-// A 40-byte header (after the "BM" file header unless packed), then extra
-// (masks, colour table) and the bits.
+// A 40-byte header (after a "BM" file header unless packed), extra (masks, palette), the bits.
 Bytes Dib40(int32_t width, int32_t height, int bpp, uint32_t compression, uint32_t coloursUsed,
             const Bytes& extra, const Bytes& bits, bool fileHeader = true) {
     const uint32_t offset = 54 + uint32_t(extra.size()), size = uint32_t(bits.size());
@@ -186,24 +180,20 @@ TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
 TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheirMessage) {
     const Bytes table = Px({c0, c1, c2, c3}, 4);
     const std::pair<Bytes, Bytes> cases[] = {
-        // RLE8: three of colour 1; literal 2 3 2, padded to 16 bits; end of
-        // line; nine of colour 3, cut at the row's end; delta 2 right, 1 up; two
-        // of colour 0; end of picture; a run after the end, ignored. Skipped
-        // pixels stay black; the nine-run ends at the row's end, so the delta
-        // starts from x = 6 and lands beyond the next row's last pixel.
+        // RLE8: 3 of colour 1; literal 2 3 2 (+pad); end of line; 9 of colour 3, cut at the row's
+        // end, so the delta (2 right, 1 up) starts at x = 6 and lands past the next row; 2 of
+        // colour 0; end of picture; a run after the end, ignored. Skipped pixels stay black.
         {Dib40(6, 3, 8, 1, 4, table,
                {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 9, 3, 0, 2, 2, 1, 2, 0, 0, 1, 5, 2}),
          Px({c1, c1, c1, c2, c3, c2, c3, c3, c3, c3, c3, c3, K, K, K, K, K, K})},
         // Codes that run past the file are cut, not read beyond it.
         {Dib40(4, 1, 8, 1, 4, table, {0x02, 0x01, 0x00, 0x09, 1, 1}), Px({c1, c1, K, K})},
-        // RLE4: 1 2 1 2 1; literal 3 0 1, whose 1 falls beyond width 7; end of
-        // line; delta 3 right; 2 3; literal 0 1 2 3 0 (3 bytes and a pad), cut
-        // at 7; end.
+        // RLE4: 1 2 1 2 1; literal 3 0 1 (the 1 beyond width 7); end of line; delta 3 right; 2 3;
+        // literal 0 1 2 3 0 (3 bytes and a pad), cut at 7; end.
         {Dib40(7, 2, 4, 2, 4, table, {0x05, 0x12, 0,    3, 0x30, 0x10, 0,    0, 0, 2, 3,
                                       0,    0x02, 0x23, 0, 5,    1,    0x23, 0, 0, 0, 1}),
          Px({c1, c2, c1, c2, c1, c3, c0, K, K, K, c2, c3, c0, c1})},
-        // 24 bits, width 3: each row has 3 bytes of padding; the first pixel is
-        // the bottom left, stored blue, green, red.
+        // 24 bits, width 3: 3 pad bytes a row; the first pixel is bottom left, as blue, green, red.
         {Dib40(3, 2, 24, 0, 0, {}, {1,  2,  3,  4,  5,  6,  7,  8,  9,  0xEE, 0xEE, 0xEE,
                                     10, 11, 12, 13, 14, 15, 16, 17, 18, 0xEE, 0xEE, 0xEE}),
          {3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13, 18, 17, 16}},
@@ -214,8 +204,7 @@ TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheir
         // 8 bits with three colours in use: an index past them stays black.
         {Dib40(5, 1, 8, 0, 3, Px({c0, c1, c2}, 4), {2, 1, 0, 5, 255, 0, 0, 0}),
          Px({c2, c1, c0, K, K})},
-        // 4 bits, a 12-byte header with a 3-byte colour table and no "BM": the
-        // bits follow the table directly.
+        // 4 bits, 12-byte header, 3-byte palette, no "BM": the bits follow the table directly.
         {Words({12, 3 | 1 << 16, 1 | 4 << 16}) +
              Px({c0, c1, c2, c3, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c1}, 3) +
              Bytes{0x3F, 0x20, 0, 0},
@@ -224,7 +213,6 @@ TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheir
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(std::get<0>(Decode(cases[i].first)), cases[i].second) << "case " << i;
 
-    // Damaged and foreign files are refused with their message.
     const Bytes good = Dib40(2, 2, 24, 0, 0, {}, Bytes(16, 7));
     const Bytes paletted = Dib40(2, 2, 8, 0, 2, Px({c0, c1}, 4), Bytes(8, 1));
     ASSERT_EQ(Decode(good), std::tuple(Bytes(12, 7), 2, ""));
@@ -255,8 +243,7 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
     ASSERT_TRUE(gl.ok());
     TempDir dir(true);
     ASSERT_EQ(std::system("'" ZEZIVOZE_BINARY_DIR "/zezivoze-data' generate . >/dev/null"), 0);
-    // A 24-bit picture in a file, which OpenGL should hold bottom row first; a
-    // tile of odd width, whose rows are packed.
+    // A 24-bit file, which OpenGL should hold bottom row first; an odd-width tile, rows packed.
     const Bytes odd = Picture(3, 2);
     ASSERT_TRUE(WriteBinaryFile("water.bmp", EncodeBmp24(8, 4, Picture(8, 4))));
 
@@ -275,9 +262,8 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
                          manager.FindByName("Water.bmp"), manager.FindByName("water.bm")),
               std::tuple(n, n + 1, -1, -1));
 
-    // Each slot is its own texture object at the picture's own size, filtered
-    // linearly and repeated, holding the picture bottom row first. Nothing is
-    // bound for a failed look-up or a slot not used yet.
+    // Each slot is its own texture at the picture's size, linear, repeated, bottom row first.
+    // Nothing is bound for a failed look-up or a slot not used yet.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int slot = n; slot < n + 3; ++slot) {
         manager.Bind(slot);
@@ -301,9 +287,8 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
 }
 
 TEST(TextureManagerDeathTest, AFullTableOrAFileThatIsNoPictureEndsTheProgram) {
-    // A file after one picture in a table of one, and in a table of two, where
-    // the file is no picture (a missing one: the end-to-end test
-    // Play.AMissingTexture...).
+    // A file after one picture in a table of one, and of two where the file is no picture (a
+    // missing one: the end-to-end test Play.AMissingTexture...).
     const std::string file = ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt";
     for (int capacity : {1, 2}) {
         const auto load = [&] {

@@ -1,7 +1,6 @@
 #pragma once
 
-// Model files for the tests, made with the program's own writer, and the
-// texture table the loader looks its textures up in.
+// Model files made with the program's own writer, and the texture table the loader looks in.
 
 #include "image/TextureManager.h"
 #include "model/ModelWriter.h"
@@ -10,9 +9,8 @@
 #include <array>
 #include <cmath>
 
-// The texture table with one-pixel pictures of the tank's set under their
-// paths: treads blue (slot 1), camouflage red (2), main barrel green (3),
-// after a yellow star.
+// One-pixel pictures of the tank's set under their paths, after a yellow star: treads blue
+// (slot 1), camouflage red (2), main barrel green (3).
 inline void LoadTestTextures() {
     ResetTextureTable(256);
     const char* names[] = {"textures/star.bmp", "textures/cobra/cobra_treads.bmp",
@@ -41,8 +39,7 @@ inline ModelWriter SmallModel() {
     return writer;
 }
 
-// An axis-aligned box of six quads, all with one texture, faces turned outward:
-// seen from outside, a face's corners run counter-clockwise.
+// An axis-aligned box of six quads of one texture, corners counter-clockwise seen from outside.
 inline void AddBox(ModelWriter& writer, const std::string& texture, const float* lo,
                    const float* hi) {
     for (int axis = 0; axis < 3; ++axis)
@@ -58,9 +55,8 @@ inline void AddBox(ModelWriter& writer, const std::string& texture, const float*
         }
 }
 
-// The three part files under models/ in the folder: a hull from x -1 to 2, y
-// -0.5 to 0.5, z 0 to 1 (red camouflage), a small turret (blue treads) and a
-// barrel 2.7 long along +x whose picture is not in the table (white).
+// The part files in models/: a hull x -1..2, y -0.5..0.5, z 0..1 (red camouflage), a small
+// turret (blue treads) and a barrel 2.7 long along +x whose picture is not in the table (white).
 inline void WriteTestTank(const std::string& folder) {
     std::filesystem::create_directories(folder + "/models");
     const std::tuple<const char*, const char*, std::array<float, 6>> parts[] = {

@@ -38,8 +38,7 @@ class ModelFormat : public testing::Test {
     }
     void Load(Model& model, const std::vector<uint8_t>& bytes) { model.Load(Write(bytes).c_str()); }
 
-    // Loading the file ends the program with exit code 1: the log ends with a
-    // line that names the real file and the fault, then the one fixed message.
+    // Loading ends the program (exit 1), the log with the real file, its fault, the fixed message.
     void ExpectDamaged(const std::vector<uint8_t>& bytes, const std::string& fault) {
         const std::string path = Write(bytes);
         const std::string log = LogOfFatal([&] { Model().Load(path.c_str()); });
@@ -54,8 +53,7 @@ class ModelFormat : public testing::Test {
 } // namespace
 
 TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicturesByBaseName) {
-    // Section keys are four running sums of the bytes, taken as unsigned; the
-    // writer stores the file id little-endian: s1, s2, s3, s4.
+    // Section keys are four running sums of unsigned bytes; the file id is little-endian: s1..s4.
     EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("\xff\xff", 2),
                          Array(ModelWriter().Bytes().data(), 4)),
               std::tuple(0xB5CF4A26u, 0xFBFCFDFEu, std::vector<uint8_t>{0x10, 0x61, 0x24, 0x41}));
@@ -108,8 +106,7 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicture
     Load(empty, writer.Bytes());
     EXPECT_EQ(std::tuple(empty.loaded, empty.mountCount), std::tuple(1, 0));
 
-    // Grouping faces by texture: pictures in the order of first use, within a
-    // picture the old order, each face with its own picture.
+    // Grouped by texture: pictures in order of first use, old order within one, each face its own.
     writer = SmallModel();
     AddSquare(writer, "art/cobra_camo.bmp", 3);
     AddSquare(writer, "c:/art/tank/cobra_treads.tga", 4);
@@ -121,9 +118,8 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicture
     EXPECT_EQ(Describe(model).substr(11), "cobra_treads=1 cobra_treads=1 cobra_camo=2 "
                                           "cobra_camo=2 missing_part=-1");
 
-    // Base names lie between the last separator ('/' or '\\') and the last '.';
-    // look-ups are case-sensitive; a path without a base name names the entry
-    // whole. Every entry without a picture is logged.
+    // Base names lie between the last '/' or '\\' and the last '.'; look-ups are case-sensitive; a
+    // path without a base name names the entry whole. Every entry without a picture is logged.
     const std::pair<std::string, std::string> entries[] = {
         {"a/b/name.x.bmp", "name.x=-1"},
         {"/cobra_mainbarrel.", "cobra_mainbarrel=3"},
@@ -173,8 +169,7 @@ TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
             ExpectDamaged(Array(whole.data(), cut),
                           std::string("the file ends inside the ") + names[s]);
     }
-    // The faces section at an offset beyond the end of the file, and at one
-    // that wraps round.
+    // The faces section at an offset beyond the end of the file, and at one that wraps round.
     for (uint32_t offset : {uint32_t(bytes.size() + 1), 0xFFFFFFFFu}) {
         StoreLe32(bytes, 8 + 8 + 4, offset);
         ExpectDamaged(bytes, "section 00000012 at offset " + std::to_string(offset) +
