@@ -26,8 +26,8 @@ const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int
 }
 } // namespace
 
-// Heights rise 10 a row and 1 a column, so between samples they lie on the
-// plane through them; over a grid of points inside, on the edges and outside.
+// Heights rise 10 a row and 1 a column, so between samples they lie on their plane;
+// checked inside, on the edges and outside.
 TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
     Landscape land;
     FillHeightMap(land, 23, 19, [](int32_t r, int32_t c) { return uint8_t(r * 10 + c); });
@@ -60,8 +60,7 @@ TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
 }
 
 TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
-    // Nodes of size 0.0625 still split: the test is size < minimum. (The coarse
-    // depth shows in the draw test's leaves.)
+    // Nodes of size 0.0625 still split: the test is size < minimum.
     appState.fineTerrain = 1;
     Landscape land;
     FillHeightMap(
@@ -72,9 +71,8 @@ TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
     // The first leaf of child 1 comes after all of child 0's.
     EXPECT_TRUE(leaves[256]->x0 == 0.5f && leaves[256]->z0 == 0.0f);
 
-    // A box touches the given leaves, depth first: each gives a fan of four
-    // triangles from its centre over its corners in order, at their world
-    // positions (6095.24 units across the map).
+    // Each touched leaf, depth first, gives a fan of four triangles from its centre over its
+    // corners in order, at world positions (6095.24 units across the map).
     auto expectFans = [&](Vector4 centre, Vector4 size, std::vector<TerrainNode*> touched) {
         Vehicle vehicle;
         vehicle.boxCentre = centre, vehicle.boxSize = size;
@@ -94,13 +92,11 @@ TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
                 << "point " << n;
         }
     };
-    // A small box over one leaf, its centre exactly boxSize.y above the flat
-    // ground: touching. The leaf's half-extents add to the full edge lengths.
+    // Centre exactly boxSize.y above flat ground touches (half-extents add to full edges).
     TerrainNode& target = *leaves[37];
     const Vector4 small(1.0f, 12.0f, 1.0f);
     expectFans(Vector4(target.boxCentre.x, 12.0f, target.boxCentre.z), small, {&target});
     expectFans(Vector4(target.boxCentre.x, 12.01f, target.boxCentre.z), small, {});
-    // A box over the whole map touches every leaf.
     expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
 }
 
@@ -128,8 +124,7 @@ TEST(TerrainBlend, WeightsChannelsAndTilesFollowTheTexelRuleAtBothSizesAndAnyThr
     std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
     BlendTerrainTiles(land.Field(), input, 128, small.data()); // the smallest tiles, 64 of them
-    // On 3 threads the same, every row of every tile reported in order, on the
-    // calling thread.
+    // On 3 threads the same, every row of every tile reported in order on the calling thread.
     int next = 0;
     auto report = [&, caller = std::this_thread::get_id()](int32_t tile, int32_t row) {
         EXPECT_TRUE(std::this_thread::get_id() == caller && tile * 128 + row == next++) << tile;
@@ -169,8 +164,7 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
         return ReadTerrainCache(file.c_str(), tileSize, check, back.data());
     };
     EXPECT_TRUE(verdict(good, 256, 0xA1B2C3D4u) == TerrainCacheResult::Used && back == tiles);
-    // Without the check value (the older layout), short, cut inside the header,
-    // empty, one byte too long; then nonsense counts.
+    // No check value (the older layout), short, cut in the header, empty, a byte too long.
     for (size_t size : {good.size() - 4, size_t(1000), size_t(6), size_t(0), good.size() + 1}) {
         std::vector<uint8_t> bytes = good;
         bytes.resize(size);
@@ -179,8 +173,7 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
     good[4] = 0xFF, good[7] = 0x7F; // columns (a changed tile count changes both)
     EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Mismatch);
 
-    // A cancelled write leaves the old file as it was and no temporary behind;
-    // so does one whose rename fails.
+    // A cancelled write, or one whose rename fails, leaves the old file and no temporary.
     EXPECT_FALSE(WriteTerrainCache(file.c_str(), 256, 1u, tiles.data(), [] { return true; }));
     EXPECT_TRUE(ReadFileBytes(file) == good && !fs::exists(file + ".tmp"));
     const std::string blocked = dir.File("blocked.dat"); // a folder that is not empty:

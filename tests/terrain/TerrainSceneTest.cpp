@@ -23,9 +23,8 @@ uint8_t Hills(int32_t r, int32_t c) {
     return uint8_t((r * 5 + c * 3) % 256);
 }
 
-// A data folder as the program reads it (working directory) with every picture
-// the terrain reads, a real OpenGL context, the global log on a scratch file and
-// a fresh global texture table holding the pictures the terrain uses in slots 0 to 5.
+// A working directory with every picture the terrain reads, a real OpenGL context, the log on
+// a scratch file and a fresh texture table holding the terrain's pictures in slots 0 to 5.
 class TerrainScene : public testing::Test {
   protected:
     static void WriteHeightMap(int width, int height,
@@ -84,8 +83,7 @@ class TerrainScene : public testing::Test {
         return LoadingScreensDrawn() - screens;
     }
 
-    // Each tile's slot holds its part of the picture blended from the loaded
-    // sources; the last tile's texture holds it too.
+    // Each tile's slot, and the last tile's texture, hold its part of the sources' blend.
     void ExpectTiles(int32_t tileSize) {
         auto source = [](int slot) { return textureManager.slots[slot].image->pixels; };
         std::vector<uint8_t> blended(kTerrainBytes);
@@ -114,9 +112,8 @@ class TerrainScene : public testing::Test {
     Landscape land;
 };
 
-// Looks straight down on the whole map with a margin of m around it, world x
-// to the right and world z downwards on the screen; the frame's state as the
-// program sets it before the landscape is drawn.
+// Looks straight down on the map with a margin m, world x rightwards and z downwards on the
+// screen; the frame's state as the program sets it before drawing the landscape.
 struct TopView {
     float width, height, m;
 
@@ -138,8 +135,7 @@ struct TopView {
     int Y(float z) const { return int(480.0f - (z + m) / (height + 2 * m) * 480.0f); }
 };
 
-// The tiles painted (160, 80, 0) show as (159, 79, 0); the water (0, 0, 200) at
-// half strength is added over them. The loading screen's frame.
+// Tiles painted (160, 80, 0) show as (159, 79, 0); water (0, 0, 200) adds at half strength.
 constexpr Rgb kGround{159, 79, 0}, kWater{159, 79, 100}, kBlack{0, 0, 0}, kFrame{0, 96, 96};
 constexpr auto npos = std::string::npos;
 } // namespace
@@ -173,8 +169,7 @@ TEST_F(TerrainDraw, LeavesBindTheTileUnderTheirFirstCornerUnevenly) {
         PaintTile(i, 256, uint8_t(i * 16), uint8_t(255 - i * 16), 77);
     const TopView view(land);
     land.Draw();
-    // The map scale is applied twice, so the tiles do not divide the 16 x 16
-    // leaves evenly: tile columns (and rows) start at leaves 0, 5, 9 and 14.
+    // The map scale applies twice: tile columns and rows start at leaves 0, 5, 9 and 14.
     auto tileOf = [](int k) { return (k >= 5) + (k >= 9) + (k >= 14); };
     const float step = 128 * 95.2381f / 16;
     for (int row = 0; row < 16; ++row)
@@ -193,15 +188,13 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     const int32_t screens = Reload(false);
     EXPECT_EQ(land.heightMap[5 * 96 + 7], Hills(5, 7)); // row 0 = top row of the picture
     ExpectTiles(256);
-    // The first and the last row always show; 4096 rows never all do. The last
-    // shows the picture, and the bar (times the grey trail picture) at 255 / 256,
-    // up to x = 597.8.
+    // The first and last row always show, 4096 rows never all do. The last shows the picture
+    // and the bar (times the grey trail picture) at 255 / 256, up to x = 597.8.
     EXPECT_TRUE(screens >= 2 && screens < 4096) << screens;
     ExpectPixel(64, 416, {200, 100, 50}, "picture");
     ExpectPixel(596, 240, {0, 176, 176}, "bar"); // (0, 80, 80) added over the frame
     ExpectPixel(599, 240, kFrame, "frame");
-    // Unclamped, the bar runs past the frame; each screen is drawn whole: no
-    // trail of a longer bar.
+    // Unclamped the bar runs past the frame; each screen is drawn whole, no trail of a longer bar.
     DrawLoadingScreen(1.5f, true);
     ExpectPixel(620, 240, {0, 80, 80}, "unclamped");
     DrawLoadingScreen(0.0f, true);
@@ -218,8 +211,7 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     EXPECT_EQ(Reload(false), 0);
     ExpectTiles(256);
 
-    // One height sample, one source texel byte, the tile count: the check value
-    // sees every input.
+    // A height sample, a source texel byte, the tile count: the check value sees every input.
     WriteHeightMap(96, 64,
                    [](int32_t r, int32_t c) { return uint8_t(Hills(r, c) ^ (r * c == 63 * 95)); });
     EXPECT_GT(Reload(false), 0) << "other height map";
@@ -238,8 +230,7 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     fs::remove(kTerrainCacheFile);
     ASSERT_EQ(std::system(ZEZIVOZE_BINARY_DIR "/zezivoze-data terrain ."), 0);
     EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), large);
-    // Without reuse the loads since the table was reset would take 16 + 1 + 16
-    // slots: the tiles stay in the slots after the start-up pictures, row by row.
+    // Without reuse these loads would take 16 + 1 + 16 slots; tiles stay after the start-up ones.
     EXPECT_GT(Reload(false), 0);
     EXPECT_EQ(textureManager.count, 6 + 16);
     for (int i = 0; i < 16; ++i)
@@ -250,15 +241,13 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     Reload(false);
     EXPECT_TRUE(textureManager.count == 7 + 16 && land.tiles[0] == 7);
 
-    // The temporary's name taken by a folder (stops even a user whom permissions
-    // do not): the tiles are still made, one line says so.
+    // A folder on the temporary's name (stops even root): tiles still made, one line says so.
     const std::string temporary = std::string(kTerrainCacheFile) + ".tmp";
     fs::create_directories(temporary);
     EXPECT_GT(Reload(true), 0);
     const std::string text = log.Contents(), line = "cache 'textures/landscpf.dat' not saved\n";
     EXPECT_TRUE(text.find(line) != npos && text.find(line) == text.rfind(line)) << text;
-    // A run killed inside the cache write leaves its temporary; the next start
-    // removes it, whether it uses the cache or writes a new one.
+    // A killed run's leftover temporary goes at the next load, the cache used or rewritten.
     fs::remove(temporary);
     for (bool rewrite : {false, true}) {
         WriteFileText(temporary, "cut short");

@@ -6,8 +6,7 @@
 #include <functional>
 #include <vector>
 
-// Gives a landscape a height map filled in place of a picture, marked loaded so
-// that Unload frees it; optionally builds the quadtree over it.
+// A height map in place of a picture, marked loaded so Unload frees it; `build` adds the quadtree.
 inline void FillHeightMap(Landscape& land, int32_t width, int32_t height,
                           const std::function<uint8_t(int32_t row, int32_t column)>& sample,
                           bool build = false) {

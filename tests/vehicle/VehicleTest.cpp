@@ -36,9 +36,8 @@ void Move(Vehicle& v) {
     v.fallSpeed = -0.2f;
 }
 
-// The test tank loaded from a scratch working directory, at the origin with
-// all angles 0; Stand() gives a tank the scene's pose on flat ground (high
-// ground far off, in the map's first two columns).
+// The test tank from a scratch working directory, at the origin, angles 0; Stand() gives a tank
+// the scene's pose on flat ground (high ground far off, in the map's first two columns).
 class VehicleTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -84,7 +83,6 @@ TEST_F(VehicleTest, LoadSetsPartsScaleBoxAndMuzzleButKeepsMotion) {
             EXPECT_TRUE(Near(tank.boxCorners[c], corners[c])) << c;
         EXPECT_TRUE(Near(tank.boxCentre, {49.5f, 450, 49.5f}) && Near(tank.boxSize, {27, 9, 9}));
     }
-    // Muzzle and shot velocity at angles 0, turret 90, barrel 30.
     for (auto [turret, barrel, muzzle, velocity] :
          {std::tuple{0.0f, 0.0f, Vector4(81.18f, 450, 55.8f), Vector4(25, 0, 0)},
           {90.0f, 0.0f, Vector4(45, 486.18f, 55.8f), Vector4(0, 25, 0)},
@@ -105,8 +103,7 @@ TEST_F(VehicleTest, AccelerateBothWaysAndSettle) {
         tank.Accelerate(x > 0.5f);
         EXPECT_TRUE(Near(tank.thrust, Vector4(x, -1, 2), 1e-6f));
     }
-    // A held accelerator at 20 ms frames settles at a thrust, speed and advance
-    // per frame that follow from the frame length.
+    // A held accelerator at 20 ms frames: thrust, speed and advance settle as the frame implies.
     tank.Rotate(270, 0, 0);
     tank.thrust = tank.motion = Vector4(0, 0, 0);
     float before = 0;
@@ -147,8 +144,7 @@ TEST_F(VehicleTest, ContactReachIsFortyWorldUnitsAndTheLastTriangleDecides) {
     EXPECT_FALSE(rest({{6, o}}, {{Vector4(120.00002f, 0, 0), o, o}})); // just beyond it
     EXPECT_EQ(tank.body.position.y, 7);
     EXPECT_FALSE(rest({{0, o}}, {{o, o, o}})); // top corners do not count
-    // Two triangles in reach of different corners: the later one in the list
-    // sets the height, whichever is nearer; the third is out of reach.
+    // The later of two triangles in reach sets the height, nearer or not; the third is too far.
     const Vector4 a(0, 3, 0), b(500, 30, 0), c(500, 60, 0), d(2000, 99, 0);
     EXPECT_TRUE(rest({{4, o}, {7, Vector4(500, 0, 0)}}, {{a, a, a}, {b, b, c}, {d, o, o}}));
     EXPECT_FLOAT_EQ(tank.body.position.y, (40 + 3) * 0.11111111f);
@@ -181,13 +177,12 @@ TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
         EXPECT_TRUE(Triangles(tank).empty());
         EXPECT_FLOAT_EQ(tank.fallSpeed, fall);
     }
-    // Deep below, the catch puts it on the ground sampled at vehicle units: at
-    // x = 80, u = 0.05 (column 0.76, high), not at world x = 720 (column 7).
+    // Deep below, the catch puts it on the ground sampled at vehicle units, motion untouched:
+    // at x = 80, u = 0.05 (column 0.76, high), not at world x = 720 (column 7).
     tank.SetPosition(80, -30, 80);
     tank.fallSpeed = -0.5f;
     tank.motion = Vector4(0, -0.3f, 0);
     tank.Update(50);
-    // The catch leaves the motion alone.
     EXPECT_TRUE(Triangles(tank).empty() && tank.fallSpeed == 0 && tank.motion.y < 0);
     EXPECT_NEAR(tank.body.position.y, 200 * 0.11111111f + 2.5f, 1e-4f);
     // A 200 ms frame moves the tank as one 50 ms step; a 0 ms frame as 1 ms.
@@ -215,9 +210,8 @@ TEST_F(VehicleTest, DrawsTheTankWhereItsPositionPutsItTexturedAndRestoresTheMatr
     glTranslatef(0, 0, 5);
     std::vector<GLfloat> before(16), after(16);
     glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
-    // Hull x from -54 to -27 world units, red camouflage, turret top on it
-    // around x = -42.1, blue, barrel from x = -33.1 forward, its picture
-    // unknown: plain white; nothing beyond the muzzle. The turret's traverse
+    // Hull x from -54 to -27, red camouflage; turret top around x = -42.1, blue; barrel from
+    // x = -33.1 forward, its picture unknown: white; nothing past the muzzle. The traverse
     // swings the barrel to +y about the turret's mount, away from where it was.
     const std::tuple<float, float, float, int> looks[] = {
         {0, -50, -3.5f, 0xFF0000}, {0, -42, 0, 0x0000FF},      {0, -15, 0, 0xFFFFFF},
