@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-// What each command line asks for; for a run, the settings the dialog stores
-// when OK is pressed at once on the buttons it pre-selected, --no-dialog and --mute.
+// For a run, the settings OK stores at once on the buttons the dialog preselects, and the flags.
 TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
     using A = CommandLine::Action;
     const struct {

@@ -7,7 +7,6 @@
 
 namespace fs = std::filesystem;
 
-// Where the data is read from, and where the log and the terrain cache go.
 TEST(DataFolder, FindsTheDataAndAPlaceForWhatItWrites) {
     TempDir temp(true);
     const fs::path root = temp.path();

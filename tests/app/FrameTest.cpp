@@ -21,9 +21,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-// The program started as WinMain starts it, minus the dialog: windowed, in a
-// fresh copy of the default data, with an input object that has no devices so
-// that the test writes the key state the frame reads.
+// The program started as WinMain does minus the dialog: windowed, on a fresh copy of the
+// default data, with no input devices, so the test writes the key state the frame reads.
 class GameScene : public testing::Test {
   protected:
     void SetUp() override {
@@ -43,8 +42,7 @@ class GameScene : public testing::Test {
         WindowProc(glWindow.window, WM_CLOSE, 0, 0);
     }
 
-    // One loop pass's drawing, with a steady step however fast the frames run.
-    // The picture is read from the back buffer, so the swap is left to the next frame.
+    // A loop pass at a steady step, swapping first so that its picture stays in the back buffer.
     void Frame(int32_t stepMs = 50) {
         glWindow.SwapBuffers();
         appState.elapsedMs = stepMs;
@@ -55,9 +53,7 @@ class GameScene : public testing::Test {
     MessageBoxRecorder boxes; // a fatal error ends the test at once instead of waiting on a box
 };
 
-// The second tank accelerating in the first frame and
-// every other one; the chase camera following hull and turret; Q putting the
-// tank back; the sounds placed as the view shows them.
+// The second tank speeds up every other frame, starting with the first.
 TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     float previous = Dot(secondTank.thrust, secondTank.thrust); // squared, as below
     for (int frame = 1; frame <= 6; ++frame) {
@@ -68,8 +64,7 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     }
     EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
 
-    // Turned, in the turret's view: the offset turned by hull and turret, away
-    // from the tank (nine units to a map step).
+    // Turret view: the eye's offset from the tank turned by hull and turret; 9 units a map step.
     firstTank.body.rotation.z = 20;
     turretView = 1;
     firstTank.turret.rotation.z = 30;
@@ -80,15 +75,14 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     EXPECT_EQ(appState.cameraAngles.x, 5.0f);
     EXPECT_NEAR(appState.cameraAngles.y, 89 - heading, 1e-4);
     turretView = 0;
-    firstTank.motion = Vector4(0.5f, 0, 0); // kept
+    firstTank.motion = Vector4(0.5f, 0, 0); // kept when Q puts the tank back
     inputDevices->keyState[DIK_Q] = 0x80;
     Frame();
     inputDevices->keyState[DIK_Q] = 0;
     EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
     EXPECT_GT(Dot(firstTank.motion, firstTank.motion), 0.0f);
 
-    // Sounds are placed as the frame's view shows the world: ahead in both ears,
-    // to one side louder in that ear, far off faint.
+    // Sounds are placed as the frame's view shows the world (rows: ahead, aside, far off).
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("ZEZIVOZE_MUTE", "0", 1); // "0" is no
     gameSounds.Start();
@@ -114,8 +108,7 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     gameSounds.Stop();
 }
 
-// Flat low ground, so that the top of the picture is sky for every height
-// tried, and a plain white panel picture that shows exactly where it lands.
+// Low flat ground leaves sky at the top at every height; a white panel shows exactly its place.
 class PlainScene : public GameScene {
     void PrepareData() override {
         ASSERT_TRUE(WriteBinaryFile("textures/landscp.bmp",
@@ -135,9 +128,8 @@ TEST_F(PlainScene, PanelCoversTheTopLeft128PixelsTintShowsExactlyWhenTheEyeIsAbo
     EXPECT_FALSE(allWhite(128, 352, 1, 128)); // the column right of it
     EXPECT_FALSE(allWhite(0, 351, 128, 1));   // the row below it
 
-    // The sky in the top-right corner is black, or carries the tint's colour
-    // (0, 64, 128) at half strength added onto it. A frame of 1 ms barely
-    // moves the tank: the eye stands at 506, then 517.
+    // The top-right sky is black, or has the tint (0, 64, 128) added at half strength. A 1 ms
+    // frame barely moves the tank: the eye stands at 506, then 517.
     for (const auto& [height, tinted] : {std::pair(76.3f, false), std::pair(77.5f, true)}) {
         firstTank.body.position.y = height;
         firstTank.motion = Vector4(0, 0, 0);
@@ -189,8 +181,7 @@ class ControllerScene : public GameScene {
 };
 
 TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAndGo) {
-    // The thrust along the hull after one steady frame with Up, the stick at y
-    // (forward is negative) or the d-pad.
+    // Thrust along the hull after a frame of Up, the stick at y (forward is negative) or d-pad.
     auto thrustAhead = [&](bool key, float y, bool dpad) {
         firstTank.thrust = Vector4(0, 0, 0);
         inputDevices->keyState[DIK_UP] = key ? 0x80 : 0;
@@ -211,8 +202,7 @@ TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAn
     Frame();
     EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f); // left, as the left arrow
 
-    // The right stick as the mouse (right turns the turret as motion to the
-    // right does, forward as motion away), not within its dead zone.
+    // The right stick turns and raises as the mouse (forward as motion away), outside a dead zone.
     auto aim = [&](float x, float y) {
         const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
         Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);

@@ -8,9 +8,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-// The real loop, window procedure and devices, with a frame that floods SDL's
-// queue as a fast mouse or a burst of window events would and then posts a
-// close, as Escape does.
+// The real loop, window procedure and devices; the frame floods SDL's queue as a fast mouse or
+// a burst of window events would, then posts a close as Escape does.
 namespace {
 struct Flood {
     bool input; // else size changes, each a message the loop hands on

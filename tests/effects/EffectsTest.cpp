@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Pixels changed from the dark blue background, in all and by what was added
-// onto it; darker ones (blue below the background's) would not be additive.
+// Pixels off the dark blue background, by added colour; darker ones would not be additive.
 struct Census {
     int changed = 0, white = 0, orange = 0, darker = 0;
     explicit Census(const std::vector<uint8_t>& pixels) {
@@ -21,14 +20,11 @@ struct Census {
     }
 };
 
-// Flat ground at 100, the effect pictures, the world's gravity and wind and the
-// effects' drawing state in a real OpenGL context.
 class Effects : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(gl.ok() && PrepareEffectsScene()); }
     void TearDown() override { landscape.Unload(); } // the effects' lists go with the context
-    // Clears to the background and updates the shot, which draws its burst and
-    // plume once exploded.
+    // Updating the shot draws its burst and plume once it has exploded.
     void Frame() {
         glClearColor(0, 0, 64 / 255.0f, 0);
         glDepthMask(GL_TRUE); // the clear obeys the depth write mask
@@ -50,8 +46,7 @@ class Effects : public testing::Test {
 };
 } // namespace
 
-// The well-known sequence of this recurrence from state 1; the second value
-// shows the 15-bit mask (51235 without it).
+// The known sequence from state 1; the second value shows the 15-bit mask (51235 without).
 TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
     RandomGenerator generator;
     for (int expected : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
@@ -122,14 +117,13 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
     shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
     EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3), 0));
 
-    // In flight far above the ground, 17 ms (0.34 of a step of 50): the head moves
-    // on at its speed, which gains gravity (-0.01) times 40.
+    // Far above the ground, 17 ms (0.34 of a 50 ms step): the head moves on at its speed,
+    // which gains gravity (-0.01) times 40.
     shot.Spawn(Vector4(3000, 5000, 3000), Vector4(0.25f, 0, 10), 60);
     shot.Update(17);
     EXPECT_TRUE(Near(shot.velocity, {0.25f, -0.136f, 10}, 1e-5f));
     EXPECT_TRUE(Near(shot.points[0], {2995.085f, 5000, 3003.4f}, 1e-3f));
-    // Each update moves the ribbon on by one pair: pair 1 takes the head, pair k
-    // the head of k - 1 updates ago.
+    // Each update moves the ribbon on by a pair: pair k holds the head of k - 1 updates ago.
     shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
     shot.Update(50);
     EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
@@ -144,9 +138,8 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
         shot.DrawTrail();
         EXPECT_EQ(bool(shot.exploded), n > 0) << n; // a head pair alone meets the ground
     }
-    // Still below: no second burst (no draw from the generator), the impact's
-    // plume goes on (started and updated in the impact's call); spawned again
-    // above, unexploded, the old effects stand still.
+    // Still below: no second burst (no draw from the generator), the plume started at the impact
+    // goes on; spawned again above, unexploded, the old effects stand still.
     const uint32_t afterImpact = randomGenerator.state;
     shot.Update(50);
     EXPECT_TRUE(randomGenerator.state == afterImpact && shot.plume.clock == 100.0f);
@@ -184,8 +177,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
     EXPECT_TRUE(impact.orange > 500 && impact.white > 100 && impact.darker == 0)
         << impact.orange << " orange, " << impact.white << " white, " << impact.darker;
 
-    // Spawned again above the ground the old sparks and puffs are not drawn
-    // (Update draws nothing before an impact); one or two pairs make no segment.
+    // Respawned above, Update draws no old sparks or puffs; one or two pairs make no segment.
     for (int n : {60, 1, 2}) {
         shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), n);
         Frame();
@@ -195,13 +187,11 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
     }
 }
 
-// Every impact replaces the effects' display lists: firing for minutes does not
-// pile them up, and a released effect gives its list back.
+// Impacts replace the effects' display lists, not pile them up; Release gives them back.
 TEST_F(Effects, ImpactsKeepTwoDisplayListsAMissingStarBindsNothingSpritesFaceTheViewer) {
     for (int i = 0; i < 200; ++i)
         FireShotIntoTheGround(shot, i);
     EXPECT_EQ(LiveDisplayLists(1 << 16), 2); // the burst's and the plume's
-    // A star picture that is not found binds nothing.
     ResetTextureTable(8);
     glBindTexture(GL_TEXTURE_2D, 77); // an unused name: a new texture of the caller's
     FireShotIntoTheGround(shot, 0);
@@ -211,8 +201,7 @@ TEST_F(Effects, ImpactsKeepTwoDisplayListsAMissingStarBindsNothingSpritesFaceThe
     shot.plume.Release();
     EXPECT_EQ(LiveDisplayLists(1 << 16), 0);
 
-    // A sprite faces the viewer however the camera turns: its square's
-    // transform undoes the camera's turns, leaving only its roll.
+    // A sprite faces the viewer: its transform undoes the camera's turns, leaving only its roll.
     appState.cameraAngles = Vector4(25, 60, 0);
     Sprite{}.Draw();
     float m[16];

@@ -14,10 +14,9 @@
 #include <malloc.h>
 #include <ranges>
 
-// Flat ground at 100 (64 x 64 samples, about 0 to 6095 world units in x and
-// z), plain white pictures under the names the shot looks up,
-// the world's gravity and wind, and the drawing state the frame sets for the
-// translucent effects; needs a current context. False on an OpenGL error.
+// Flat ground at 100 (64 x 64 samples, x and z about 0 to 6095), white pictures
+// under the names the shot looks up, the world's gravity and wind, and the frame's
+// state for translucent effects; needs a current context. False on an OpenGL error.
 inline bool PrepareEffectsScene() {
     FillHeightMap(landscape, 64, 64, [](int32_t, int32_t) { return uint8_t(100); });
     ResetTextureTable(8);
@@ -34,8 +33,7 @@ inline bool PrepareEffectsScene() {
     return glGetError() == GL_NO_ERROR;
 }
 
-// One frame's worth of a shot fired below the ground: spawned, exploded at
-// once, burst and plume updated and drawn, then one more frame.
+// A shot spawned below the ground for two frames: it explodes, burst and plume drawn.
 inline void FireShotIntoTheGround(Shot& shot, int i) {
     shot.Spawn(Vector4(1000.0f + static_cast<float>(i % 50), 50, 2000), Vector4(0, 1, 10), 60);
     for (int frame = 0; frame < 2; ++frame) {
@@ -44,8 +42,7 @@ inline void FireShotIntoTheGround(Shot& shot, int i) {
     }
 }
 
-// Display lists alive among the names 1 to highest; the driver may hand out
-// fresh names for every impact, so thousands of impacts use thousands of them.
+// Live display lists among the names 1 to highest; a driver may give each impact new names.
 inline int LiveDisplayLists(uint32_t highest) {
     return int(std::ranges::count_if(std::views::iota(1u, highest + 1), glIsList));
 }
