@@ -26,6 +26,7 @@ start_xvfb() {
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$number")"
   rm -f "$number"
+  [ "$DISPLAY" != ":" ] || { echo "Xvfb did not start (scripts/setup installs it)" >&2; exit 1; }
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
