@@ -8,7 +8,17 @@
 #endif
 
 namespace {
-enum class Name { Help, Version, Windowed, Fullscreen, Bpp, TextureSize, NoDialog, Mute };
+enum class Name {
+    Help,
+    Version,
+    Windowed,
+    Fullscreen,
+    Bpp,
+    TextureSize,
+    NoDialog,
+    Mute,
+    HeightMap
+};
 
 struct Option {
     const char* text;
@@ -25,6 +35,7 @@ const Option kOptions[] = {
     {"texture-size", Name::TextureSize, true},
     {"no-dialog", Name::NoDialog, false},
     {"mute", Name::Mute, false},
+    {"height-map", Name::HeightMap, true},
 };
 
 // The option of exactly this name, else the only one it begins.
@@ -117,6 +128,9 @@ void CommandLine::Parse(const char* const* arguments) {
         case Name::Mute:
             mute = true;
             break;
+        case Name::HeightMap:
+            heightMap = *value;
+            break;
         }
         if ((option->name == Name::Bpp && preset.bits == 0) ||
             (option->name == Name::TextureSize && preset.texture == 0)) {
@@ -157,6 +171,8 @@ const char* CommandLine::Usage() {
            "      --no-dialog              start at once, with the choices given or the\n"
            "                                 defaults\n"
            "      --mute                   without sound (as ZEZIVOZE_MUTE=1 does)\n"
+           "      --height-map=FILE        play this height map (a 24-bit BMP, 2 x 2 to\n"
+           "                                 8192 x 8192) instead of the data's own\n"
            "      --help                   display this help and exit\n"
            "      --version                output version information and exit\n"
            "\n"

@@ -25,5 +25,6 @@ class CommandLine {
     OptionsPreset preset;
     bool noDialog = false;
     bool mute = false;
-    std::string error; // what was wrong, when action is Fail
+    std::string heightMap; // empty: the data's own
+    std::string error;     // what was wrong, when action is Fail
 };

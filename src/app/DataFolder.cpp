@@ -3,9 +3,11 @@
 #include "terrain/TerrainCache.h"
 
 #include <SDL.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <pwd.h>
 #include <system_error>
 #include <unistd.h>
@@ -104,6 +106,33 @@ void DataFolder::Find(const Surroundings& surroundings) {
                      fs::path(kTerrainCacheFile).filename())
                         .string();
     }
+}
+
+bool DataFolder::UseHeightMap(const std::string& file, const Surroundings& surroundings) {
+    std::error_code error;
+    const fs::path path = fs::canonical(file, error);
+    std::ifstream readable;
+    if (!error)
+        readable.open(path, std::ios::binary);
+    if (error || !readable || fs::is_directory(path, error)) {
+        warning = "cannot read the height map '" + file + "'" +
+                  (error ? ": " + error.message() : std::string());
+        return false;
+    }
+    // FNV-1a over what tells one map from another.
+    const std::string key =
+        path.string() + "|" + std::to_string(fs::file_size(path, error)) + "|" +
+        std::to_string(fs::last_write_time(path, error).time_since_epoch().count());
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : key)
+        hash = (hash ^ c) * 1099511628211ull;
+    char name[32];
+    std::snprintf(name, sizeof name, "-%016llx.dat", static_cast<unsigned long long>(hash));
+    heightMapFile = path.string();
+    cacheFile = (BaseFolder(surroundings.cacheHome, surroundings.home, ".cache") / "zezivoze" /
+                 "maps" / (path.stem().string() + name))
+                    .string();
+    return true;
 }
 
 bool DataFolder::Enter() const {

@@ -28,6 +28,14 @@ class DataFolder {
     // the writable files go into. False when one of these steps failed (what
     // failed is printed on stderr); the program then goes on as far as it can.
     bool Enter() const;
+    // Plays the height map `file` (relative to the folder we were started in)
+    // instead of the data's own; its terrain cache goes to a file of its own in
+    // the XDG cache folder, named after the map's path, size and time, so that
+    // two maps never use each other's. False, with `warning` set, when the file
+    // cannot be read.
+    bool UseHeightMap(const std::string& file, const Surroundings& surroundings);
+
+    std::string heightMapFile = "textures/landscp.bmp"; // relative to the data folder, or absolute
 
     std::string folder;    // the data folder to enter; empty: stay where we are
     std::string logFile;   // "error.out", or an absolute path

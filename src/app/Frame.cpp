@@ -227,7 +227,7 @@ void InitScene() {
     secondTank.Rotate(270, 0, 0);
     secondTank.SetPosition(100, 100, 100);
 
-    landscape.Load("textures/landscp.bmp");
+    landscape.Load(landscape.heightMapFile.c_str());
 
     appState.lastTick = SDL_GetTicks();
 }

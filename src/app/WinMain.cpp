@@ -27,9 +27,15 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
         return options.Answer(stdout, stderr);
 
     DataFolder data;
-    data.Find(DataFolder::Current());
+    const DataFolder::Surroundings surroundings = DataFolder::Current();
+    data.Find(surroundings);
+    if (!options.heightMap.empty() && !data.UseHeightMap(options.heightMap, surroundings)) {
+        std::fprintf(stderr, "zezivoze: %s\n", data.warning.c_str());
+        return 1;
+    }
     data.Enter();
     landscape.cacheFile = data.cacheFile;
+    landscape.heightMapFile = data.heightMapFile;
 
     errorLog.Open(data.logFile.c_str());
     errorLog.Write("Zezivoze error log\n");

@@ -7,9 +7,8 @@
 #include <cstring>
 
 namespace {
-// Far above any height map; keeps a damaged header from asking for gigabytes.
-constexpr int64_t kMaxSide = 16384;
-constexpr int64_t kMaxPixelBytes = 256ll << 20;
+// The largest height map played; also keeps a damaged header from asking for gigabytes.
+constexpr int64_t kMaxSide = 8192;
 
 int64_t FileLength(std::FILE* stream) {
     if (stream == nullptr)
@@ -74,15 +73,19 @@ void BmpReader::Load(const char* fileName) {
     const int64_t rows = topDown ? -static_cast<int64_t>(height) : height;
     const int64_t rowBytes = static_cast<int64_t>(width) * 3;
     const int64_t stride = (rowBytes + 3) & ~int64_t{3};
-    if (width < 0 || width > kMaxSide || rows > kMaxSide || rowBytes * rows > kMaxPixelBytes) {
-        errorLog.Fatal("BMP FILE ERROR: Unusable picture size %i x %i\n", width, height);
+    if (width < 0 || width > kMaxSide || rows > kMaxSide) {
+        errorLog.Fatal("BMP FILE ERROR: '%s' is %i x %i pixels; a height map may be at most "
+                       "8192 x 8192\n",
+                       fileName, width, height);
         return;
     }
     // Rows are padded to 4 bytes in the file; the size field may be 0 or wrong.
     // A file may stop right after its last pixel, without the last row's padding.
     const int64_t stored = rows > 0 ? stride * (rows - 1) + rowBytes : 0;
     if (static_cast<int64_t>(dataOffset) + stored > FileLength(file->stream)) {
-        errorLog.Fatal("BMP FILE ERROR: Pixel data does not fit the file\n");
+        errorLog.Fatal("BMP FILE ERROR: '%s' is cut short: its %i x %i pixels do not fit the "
+                       "file\n",
+                       fileName, width, height);
         return;
     }
     height = static_cast<int32_t>(rows);

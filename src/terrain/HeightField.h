@@ -23,9 +23,10 @@ struct SamplePosition {
     bool inside; // samples i and i + 1 both exist
 };
 
-inline SamplePosition LocateSample(int32_t count, float u) {
+// Where sample coordinate f falls between the samples of an axis of count samples.
+inline SamplePosition LocateSampleCoordinate(int32_t count, float f) {
     SamplePosition p;
-    p.f = static_cast<float>(count) * u * kMapToSample;
+    p.f = f;
     // Tested as floats first, so that NaN or a huge coordinate never reaches the
     // integer conversion. For f >= 0 the truncation is the floor, and f - i is the
     // exact fractional part.
@@ -33,6 +34,10 @@ inline SamplePosition LocateSample(int32_t count, float u) {
     p.i = p.inside ? static_cast<int32_t>(p.f) : 0;
     p.frac = p.inside ? p.f - static_cast<float>(p.i) : 0.0f;
     return p;
+}
+
+inline SamplePosition LocateSample(int32_t count, float u) {
+    return LocateSampleCoordinate(count, static_cast<float>(count) * u * kMapToSample);
 }
 
 // The four samples weighted in single precision, term by term in this order.

@@ -1,10 +1,11 @@
 #include "terrain/Landscape.h"
 
+#include "state/AppState.h"
 #include "terrain/TerrainCache.h"
 
 Landscape::Landscape()
-    : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0),
-      cacheFile(kTerrainCacheFile) {
+    : heightMap(nullptr), width(0), height(0), loaded(0), tileSize(0), cacheFile(kTerrainCacheFile),
+      heightMapFile("textures/landscp.bmp") {
     for (int32_t& tile : tiles)
         tile = -1;
 }
@@ -45,4 +46,28 @@ void Landscape::SampleVertex(float u, float v, Vector4& vertex, float* texCoord)
 void Landscape::WorldToMap(float& x, float& z) {
     x = static_cast<float>(0.01 * x / landscape.width);
     z = static_cast<float>(0.01 * z / landscape.height);
+}
+
+float Landscape::HeightAtWorld(float x, float z) const {
+    return SampleHeight(Field(), LocateSampleCoordinate(width, x * 0.01f),
+                        LocateSampleCoordinate(height, z * 0.01f));
+}
+
+void Landscape::WorldExtent(float& x, float& z) const {
+    x = LocateSample(width, 1.0f).f / 0.01f;
+    z = LocateSample(height, 1.0f).f / 0.01f;
+}
+
+bool Landscape::LeavesAreCells() const {
+    return width == 32 && height == 32 && appState.fineTerrain == 1;
+}
+
+bool Landscape::SurfaceHeight(float x, float z, float& y) const {
+    if (loaded != 1)
+        return false;
+    const TerrainNode* leaf = LeafAt(x, z);
+    if (leaf == nullptr)
+        return false;
+    y = leaf->FanHeight(x, z);
+    return true;
 }

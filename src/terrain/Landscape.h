@@ -22,6 +22,17 @@ class Landscape : public TerrainNode {
     static void WorldToMap(float& x, float& z);
     void Draw(); // terrain leaves, then water
 
+    // The ground as drawn, in world units: the height of the terrain surface at
+    // (x, z); false off the terrain's rectangle or without a terrain.
+    bool SurfaceHeight(float x, float z, float& y) const;
+    // The height map's bilinear height under world (x, z); 0 off the map.
+    float HeightAtWorld(float x, float z) const;
+    // The far corner of the terrain's world rectangle (the near one is at 0, 0).
+    void WorldExtent(float& x, float& z) const;
+    // True where each fine leaf is one map cell (the 32 x 32 map with fine
+    // terrain): there the vehicles' ground contact keeps its original rule.
+    bool LeavesAreCells() const;
+
     // Reads the height map alone (no window needed); Load's first steps.
     void LoadHeightMap(const char* fileName);
     // Makes the terrain texture tiles of side tileSize, from the cache when it
@@ -38,6 +49,8 @@ class Landscape : public TerrainNode {
     // The terrain texture cache; elsewhere than beside the textures when their
     // folder cannot be written.
     std::string cacheFile;
+    // What the scene loads: the data's height map, or one the player chose.
+    std::string heightMapFile;
 };
 
 // The program's terrain.

@@ -21,6 +21,10 @@ class TerrainNode {
     // Hands the triangles of every leaf whose box touches the given box (centre
     // and full edge lengths) to the sink, depth first; true if any leaf was touched.
     bool CollectContacts(const Vector4& centre, const Vector4& size, GroundTriangleSink& sink);
+    // The leaf whose square holds world (x, z), or null outside this node.
+    const TerrainNode* LeafAt(float x, float z) const;
+    // The height of this leaf's fan at world (x, z) within its square.
+    float FanHeight(float x, float z) const;
     // Where the leaf's first corner lies on the terrain texture (0 to 1 inside);
     // the map scale is applied twice, so the tiles do not divide the leaves evenly.
     void TileCoordinates(float& a, float& b) const;

@@ -5,6 +5,7 @@
 #include "terrain/Landscape.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -14,10 +15,10 @@ constexpr float kContactReach = 40.0f;      // world units from a bottom corner
 constexpr float kRestHeight = 3.0f;         // world units above the ground centroid
 constexpr float kCatchDepth = 45.0f;        // vehicle units below the height map
 constexpr float kCatchLift = 2.5f;
-// The motion step is scaled for frames of 1 to 50 ms: a 0 ms frame would make
+// The motion step is scaled for frames of 1 to 55 ms: a 0 ms frame would make
 // its factor infinite, and beyond 55 ms the damping would turn into growth.
 constexpr float kShortestStepMs = 1.0f;
-constexpr float kLongestStepMs = 50.0f;
+constexpr float kLongestStepMs = 55.0f;
 
 const Vector4 kAxisX(1, 0, 0);
 const Vector4 kAxisY(0, 1, 0);
@@ -211,15 +212,16 @@ void Vehicle::Update(float elapsedMs) {
     fallSpeed = static_cast<float>(double(fallSpeed) + double(appState.gravity.y) * k);
     motion.y = static_cast<float>(double(motion.y) + double(fallSpeed) * k);
     motion /= d;
-    body.position += motion * k;
+    const Vector4 moved = motion * k;
+    body.position += moved;
     thrust /= d;
     motion += thrust;
+    KeepOnMap(moved);
 
-    // Catch a vehicle that fell through the ground; the map is sampled at the
-    // position in vehicle units as it is.
-    float u = body.position.x, v = body.position.z;
-    Landscape::WorldToMap(u, v);
-    const float ground = landscape.HeightAt(u, v) * kVehicleUnit;
+    // Catch a vehicle that fell through the ground.
+    const float ground =
+        landscape.HeightAtWorld(body.position.x * scale.x, body.position.z * scale.z) *
+        kVehicleUnit;
     if (ground > body.position.y + kCatchDepth) {
         body.position.y = ground + kCatchLift;
         fallSpeed = 0;
@@ -229,7 +231,61 @@ void Vehicle::Update(float elapsedMs) {
 bool Vehicle::FindGround() {
     EmptyGroundTriangles();
     landscape.CollectContacts(boxCentre, boxSize, *this);
-    return RestOnGroundTriangles();
+    return landscape.LeavesAreCells() ? RestOnGroundTriangles() : RestOnSurface();
+}
+
+// Where a leaf spans more or less than one map cell the triangles' centroids
+// may all be out of reach, so the hull rests 3 world units above the highest
+// point of the drawn ground under its bottom corners: when it is within reach
+// above that ground, or anywhere below it.
+bool Vehicle::RestOnSurface() {
+    bool under = false;
+    float groundY = 0;
+    for (int c = 4; c < 8; ++c) {
+        float y;
+        if (landscape.SurfaceHeight(boxCorners[c].x, boxCorners[c].z, y) &&
+            (!under || y > groundY)) {
+            groundY = y;
+            under = true;
+        }
+    }
+    float lowest = boxCorners[4].y;
+    for (int c = 5; c < 8; ++c)
+        lowest = std::min(lowest, boxCorners[c].y);
+    if (!under || lowest > groundY + kContactReach)
+        return false;
+    body.position.y = static_cast<float>((double(groundY) + kRestHeight) * kVehicleUnit);
+    return true;
+}
+
+// The map's edge holds: the box is kept on the terrain's rectangle, and the
+// motion across the edge is taken away. The box is the one of the step's start,
+// moved as the position was.
+void Vehicle::KeepOnMap(const Vector4& moved) {
+    if (landscape.loaded != 1)
+        return;
+    float limit[2];
+    landscape.WorldExtent(limit[0], limit[1]);
+    float* position[2] = {&body.position.x, &body.position.z};
+    float* away[2][2] = {{&motion.x, &thrust.x}, {&motion.z, &thrust.z}};
+    const float centre[2] = {boxCentre.x, boxCentre.z},
+                half[2] = {boxSize.x * 0.5f, boxSize.z * 0.5f};
+    const float shift[2] = {moved.x * scale.x, moved.z * scale.z}, unit[2] = {scale.x, scale.z};
+    for (int axis = 0; axis < 2; ++axis) {
+        const float low = centre[axis] - half[axis] + shift[axis];
+        const float high = centre[axis] + half[axis] + shift[axis];
+        float push = 0; // world units back onto the map
+        if (low < 0)
+            push = -low;
+        else if (high > limit[axis])
+            push = limit[axis] - high;
+        if (push == 0)
+            continue;
+        *position[axis] += push / unit[axis];
+        for (float* velocity : away[axis])
+            if (*velocity * push < 0) // moving outwards
+                *velocity = 0;
+    }
 }
 
 // The nodes of the last search go to the spares instead of back to the heap.

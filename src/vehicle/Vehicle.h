@@ -43,6 +43,9 @@ class Vehicle : public GroundTriangleSink {
     // its end node, and the hull set on the last triangle in reach.
     void EmptyGroundTriangles();
     bool RestOnGroundTriangles();
+    bool RestOnSurface();
+    // Keeps the hull's box on the terrain after the step moved it by `moved`.
+    void KeepOnMap(const Vector4& moved);
 
     unsigned char loaded;
     Model body;

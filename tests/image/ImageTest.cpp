@@ -114,20 +114,24 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
     const Bytes good = EncodeBmp24(4, 4, Picture(4, 4));
     const std::string id = "FATAL ERROR: m_bmp FILE ERROR: Incorrect id\n",
                       bad = "FATAL ERROR: BMP FILE ERROR: ",
-                      fits = bad + "Pixel data does not fit the file\n",
-                      size = bad + "Unusable picture size ";
+                      fits = "' is cut short: its 4 x 4 pixels do not fit the file\n",
+                      size = "' is ", most = " pixels; a height map may be at most 8192 x 8192\n";
     // Texts from "(" on follow the file's "opened" line.
     const std::tuple<const char*, Bytes, std::string> cases[] = {
         {"ba.bmp", Patched(good, 1, 'A', 1), id},
         {"missing.bmp", {}, "Unable to open file (" + dir.File("missing.bmp") + ")" + id},
         // Sizes that do not fit the file are refused before any allocation.
         {"truncated.bmp", Bytes(good.begin(), good.end() - 1), "(4,4,24)\n" + fits},
-        {"negative.bmp", Patched(good, 18, 0xFFFFFFFF), "(-1,4,24)\n" + size + "-1 x 4\n"},
+        {"negative.bmp", Patched(good, 18, 0xFFFFFFFF), "(-1,4,24)\n" + size + "-1 x 4" + most},
+        {"wide.bmp", Patched(good, 18, 8193), "(8193,4,24)\n" + size + "8193 x 4" + most},
         {"tall.bmp", Patched(good, 22, 0x80000000),
-         "(4,-2147483648,24)\n" + size + "4 x -2147483648\n"},
+         "(4,-2147483648,24)\n" + size + "4 x -2147483648" + most},
     };
-    for (const auto& [name, bytes, text] : cases) {
+    for (auto [name, bytes, text] : cases) {
         const std::string path = dir.File(name);
+        const size_t quote = text.find('\'');
+        if (quote != std::string::npos) // the message names the file
+            text.replace(quote, 0, bad + "'" + path);
         if (name != std::string("missing.bmp"))
             WriteBinaryFile(path, bytes);
         EXPECT_EQ(LogOfFatal([&] { BmpReader().Load(path.c_str()); }),

@@ -52,7 +52,7 @@ class VehicleTest : public testing::Test {
     Vehicle& Stand(Vehicle& vehicle) {
         if (landscape.loaded != 1)
             FillHeightMap(
-                landscape, 16, 16,
+                landscape, 32, 32,
                 [](int32_t, int32_t column) { return uint8_t(column < 2 ? 200 : 90); }, true);
         vehicle.Load();
         vehicle.Rotate(270, 0, 0);
@@ -177,16 +177,16 @@ TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
         EXPECT_TRUE(Triangles(tank).empty());
         EXPECT_FLOAT_EQ(tank.fallSpeed, fall);
     }
-    // Deep below, the catch puts it on the ground sampled at vehicle units, motion untouched:
-    // at x = 80, u = 0.05 (column 0.76, high), not at world x = 720 (column 7).
-    tank.SetPosition(80, -30, 80);
+    // Deep below, the catch puts it on the ground under it, motion untouched: at world
+    // x = 720 (column 7.2), not at the vehicle units' x = 80 (column 0.76, high).
+    tank.SetPosition(80, -40, 80);
     tank.fallSpeed = -0.5f;
     tank.motion = Vector4(0, -0.3f, 0);
     tank.Update(50);
     EXPECT_TRUE(Triangles(tank).empty() && tank.fallSpeed == 0 && tank.motion.y < 0);
-    EXPECT_NEAR(tank.body.position.y, 200 * 0.11111111f + 2.5f, 1e-4f);
-    // A 200 ms frame moves the tank as one 50 ms step; a 0 ms frame as 1 ms.
-    for (auto [ms, as] : {std::pair{200.0f, 50.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
+    EXPECT_NEAR(tank.body.position.y, 90 * 0.11111111f + 2.5f, 1e-4f);
+    // A 200 ms frame moves the tank as one 55 ms step; a 0 ms frame as 1 ms.
+    for (auto [ms, as] : {std::pair{200.0f, 55.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
         Move(Stand(tank));
         Move(Stand(reference));
         tank.Update(ms);
