@@ -15,6 +15,7 @@ constexpr float kContactReach = 40.0f;      // world units from a bottom corner
 constexpr float kRestHeight = 3.0f;         // world units above the ground centroid
 constexpr float kCatchDepth = 45.0f;        // vehicle units below the height map
 constexpr float kCatchLift = 2.5f;
+constexpr float kEdgeSlack = 0.5f; // world units
 // The motion step is scaled for frames of 1 to 55 ms: a 0 ms frame would make
 // its factor infinite, and beyond 55 ms the damping would turn into growth.
 constexpr float kShortestStepMs = 1.0f;
@@ -240,18 +241,15 @@ bool Vehicle::FindGround() {
 // above that ground, or anywhere below it.
 bool Vehicle::RestOnSurface() {
     bool under = false;
-    float groundY = 0;
-    for (int c = 4; c < 8; ++c) {
+    float groundY = 0, lowest = boxCorners[4].y;
+    for (const Vector4* bottom = boxCorners + 4; bottom != boxCorners + 8; ++bottom) {
         float y;
-        if (landscape.SurfaceHeight(boxCorners[c].x, boxCorners[c].z, y) &&
-            (!under || y > groundY)) {
+        if (landscape.SurfaceHeight(bottom->x, bottom->z, y) && (!under || y > groundY)) {
             groundY = y;
             under = true;
         }
+        lowest = std::min(lowest, bottom->y);
     }
-    float lowest = boxCorners[4].y;
-    for (int c = 5; c < 8; ++c)
-        lowest = std::min(lowest, boxCorners[c].y);
     if (!under || lowest > groundY + kContactReach)
         return false;
     body.position.y = static_cast<float>((double(groundY) + kRestHeight) * kVehicleUnit);
@@ -274,16 +272,17 @@ void Vehicle::KeepOnMap(const Vector4& moved) {
     for (int axis = 0; axis < 2; ++axis) {
         const float low = centre[axis] - half[axis] + shift[axis];
         const float high = centre[axis] + half[axis] + shift[axis];
-        float push = 0; // world units back onto the map
+        // Within a hair of the edge counts as against it, so that a tank
+        // standing there gathers no speed across it between two pushes.
+        const float outwards = low < kEdgeSlack                  ? -1.0f
+                               : high > limit[axis] - kEdgeSlack ? 1.0f
+                                                                 : 0.0f;
         if (low < 0)
-            push = -low;
+            *position[axis] -= low / unit[axis];
         else if (high > limit[axis])
-            push = limit[axis] - high;
-        if (push == 0)
-            continue;
-        *position[axis] += push / unit[axis];
+            *position[axis] += (limit[axis] - high) / unit[axis];
         for (float* velocity : away[axis])
-            if (*velocity * push < 0) // moving outwards
+            if (*velocity * outwards > 0)
                 *velocity = 0;
     }
 }

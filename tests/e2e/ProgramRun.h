@@ -85,6 +85,7 @@ class ProgramRun {
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
+        exited = false;
         pid = fork();
         if (pid == 0) {
             setpgid(0, 0);

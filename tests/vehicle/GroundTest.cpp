@@ -112,8 +112,14 @@ TEST_F(Ground, TanksRestOnTheDrawnSurfaceAndStopAtTheEdge) {
                 }
                 if (u > 0 && u < 1 && v > 0 && v < 1)
                     continue;
+                // At the edge, with no motion left across it.
                 const auto [x0, x1, z0, z1] = Box();
-                EXPECT_LT(std::min({x0, z0, far[0] - x1, far[1] - z1}), 1.0f) << where;
+                const float gap[4] = {x0, far[0] - x1, z0, far[1] - z1};
+                const float outwards[4] = {-tank.motion.x, tank.motion.x, -tank.motion.z,
+                                           tank.motion.z};
+                const int side = int(std::min_element(gap, gap + 4) - gap);
+                EXPECT_LT(gap[side], 1.0f) << where;
+                EXPECT_LE(outwards[side], 0.0f) << where;
             }
         }
 }
