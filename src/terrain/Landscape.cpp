@@ -21,6 +21,7 @@ void Landscape::Unload() {
     delete[] heightMap;
     heightMap = nullptr;
     FreeChildren();
+    grid.Release();
     loaded = 0;
 }
 
@@ -65,9 +66,30 @@ bool Landscape::LeavesAreCells() const {
 bool Landscape::SurfaceHeight(float x, float z, float& y) const {
     if (loaded != 1)
         return false;
+    if (grid.Built())
+        return grid.SurfaceHeight(x * 0.01f, z * 0.01f, y);
     const TerrainNode* leaf = LeafAt(x, z);
     if (leaf == nullptr)
         return false;
     y = leaf->FanHeight(x, z);
     return true;
+}
+
+void Landscape::BuildSurface(const std::function<void(float)>& progress) {
+    grid.Release();
+    FreeChildren();
+    if (!CellByCell()) {
+        Build(0.0f, 0.0f, 1.0f, *this);
+        return;
+    }
+    float x, z;
+    WorldExtent(x, z);
+    grid.Build(Field(), x * 0.01f, z * 0.01f, appState.fineTerrain == 1 ? 1 : 2, progress);
+}
+
+bool Landscape::CollectGround(const Vector4& centre, const Vector4& size,
+                              GroundTriangleSink& sink) {
+    if (grid.Built())
+        return grid.CollectTriangles(centre, size, sink);
+    return CollectContacts(centre, size, sink);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "terrain/HeightField.h"
+#include "terrain/TerrainGrid.h"
 #include "terrain/TerrainNode.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The program's single terrain: height map, quadtree (the landscape is its root
@@ -20,7 +22,18 @@ class Landscape : public TerrainNode {
     void SampleVertex(float u, float v, Vector4& vertex, float* texCoord = nullptr) const;
     // World (x, z) to map (u, v) in place, using the global landscape's size.
     static void WorldToMap(float& x, float& z);
-    void Draw(); // terrain leaves, then water
+    void Draw(); // terrain, then water
+    // The terrain alone: the quadtree's leaves, or the grid's patches in view.
+    void DrawTerrain();
+    // Maps wider or deeper than the quadtree's 32 fine leaves are drawn cell by
+    // cell from a grid instead, at their own resolution.
+    bool CellByCell() const { return width > 32 || height > 32; }
+    // Builds what is drawn over the height map: the quadtree or the grid (fine
+    // terrain: every sample; coarse: every other one).
+    void BuildSurface(const std::function<void(float)>& progress = {});
+    // Hands the drawn triangles near a box (centre and full edge lengths) to the
+    // sink; true if there were any.
+    bool CollectGround(const Vector4& centre, const Vector4& size, GroundTriangleSink& sink);
 
     // The ground as drawn, in world units: the height of the terrain surface at
     // (x, z); false off the terrain's rectangle or without a terrain.
@@ -39,6 +52,7 @@ class Landscape : public TerrainNode {
     // matches, else by blending (with the loading screen) and writing the cache.
     void BuildTextures(int32_t tileSize);
     HeightField Field() const { return HeightField{heightMap, width, height}; }
+    const TerrainGrid& Grid() const { return grid; }
 
     uint8_t* heightMap;
     int32_t tiles[64]; // -1 until a tile has a slot; kept over Unload for reuse
@@ -51,6 +65,9 @@ class Landscape : public TerrainNode {
     std::string cacheFile;
     // What the scene loads: the data's height map, or one the player chose.
     std::string heightMapFile;
+
+  private:
+    TerrainGrid grid;
 };
 
 // The program's terrain.

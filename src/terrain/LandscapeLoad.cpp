@@ -3,6 +3,7 @@
 #include "image/BmpReader.h"
 #include "platform/ErrorLog.h"
 #include "state/AppState.h"
+#include "terrain/LoadingScreen.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -13,8 +14,15 @@ void Landscape::Load(const char* fileName) {
         return;
     }
     LoadHeightMap(fileName);
-    Build(0.0f, 0.0f, 1.0f, *this);
-    BuildTextures(appState.largeTerrainTexture == 1 ? 1024 : 256);
+    if (CellByCell()) {
+        // The grid's colours are blended as it is drawn: nothing slow to make
+        // or cache, only the patches' heights to find.
+        ResetLoadingScreen();
+        BuildSurface([](float progress) { DrawLoadingScreen(progress, progress >= 1.0f); });
+    } else {
+        BuildSurface();
+        BuildTextures(appState.largeTerrainTexture == 1 ? 1024 : 256);
+    }
     loaded = 1;
 }
 

@@ -231,7 +231,7 @@ void Vehicle::Update(float elapsedMs) {
 
 bool Vehicle::FindGround() {
     EmptyGroundTriangles();
-    landscape.CollectContacts(boxCentre, boxSize, *this);
+    landscape.CollectGround(boxCentre, boxSize, *this);
     return landscape.LeavesAreCells() ? RestOnGroundTriangles() : RestOnSurface();
 }
 

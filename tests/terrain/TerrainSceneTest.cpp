@@ -49,7 +49,7 @@ class TerrainScene : public testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(gl.ok());
-        WriteHeightMap(96, 64, Hills);
+        WriteHeightMap(32, 32, Hills); // maps up to 32 x 32 are drawn by the quadtree
         for (int i = 0; i < 3; ++i)
             WritePicture(kTerrainSourceNames[i], 256, Busy(256, 256, i + 1));
         WritePicture("textures/water.bmp", 8, Solid(8, 8, 0, 0, 200));
@@ -146,8 +146,8 @@ using TerrainLoad = TerrainScene;
 TEST_F(TerrainDraw, WaterShowsOverLowGroundWithinTheTerrainsRectangle) {
     appState.fineTerrain = 1;
     // Top-left and bottom-right quarters at 124, just under the water at 128, the others at 220.
-    WriteHeightMap(96, 64,
-                   [](int32_t r, int32_t c) { return uint8_t((r < 32) == (c < 48) ? 124 : 220); });
+    WriteHeightMap(32, 24,
+                   [](int32_t r, int32_t c) { return uint8_t((r < 12) == (c < 16) ? 124 : 220); });
     Reload(true);
     PaintTile(0, 1024, 160, 80, 0);
     const TopView view(land);
@@ -163,7 +163,7 @@ TEST_F(TerrainDraw, WaterShowsOverLowGroundWithinTheTerrainsRectangle) {
 
 TEST_F(TerrainDraw, LeavesBindTheTileUnderTheirFirstCornerUnevenly) {
     appState.fineTerrain = 0;
-    WriteHeightMap(128, 128, [](int32_t, int32_t) { return uint8_t(200); });
+    WriteHeightMap(32, 32, [](int32_t, int32_t) { return uint8_t(200); });
     Reload(false);
     for (int i = 0; i < 16; ++i) // every tile a colour of its own
         PaintTile(i, 256, uint8_t(i * 16), uint8_t(255 - i * 16), 77);
@@ -171,7 +171,7 @@ TEST_F(TerrainDraw, LeavesBindTheTileUnderTheirFirstCornerUnevenly) {
     land.Draw();
     // The map scale applies twice: tile columns and rows start at leaves 0, 5, 9 and 14.
     auto tileOf = [](int k) { return (k >= 5) + (k >= 9) + (k >= 14); };
-    const float step = 128 * 95.2381f / 16;
+    const float step = 32 * 95.2381f / 16;
     for (int row = 0; row < 16; ++row)
         for (int column = 0; column < 16; ++column) {
             const int tile = tileOf(row) * 4 + tileOf(column);
@@ -186,7 +186,7 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     const bool swapControl = SDL_GL_SetSwapInterval(1) == 0; // not under every X server
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);                       // as the scene set-up leaves it
     const int32_t screens = Reload(false);
-    EXPECT_EQ(land.heightMap[5 * 96 + 7], Hills(5, 7)); // row 0 = top row of the picture
+    EXPECT_EQ(land.heightMap[5 * 32 + 7], Hills(5, 7)); // row 0 = top row of the picture
     ExpectTiles(256);
     // The first and last row always show, 4096 rows never all do. The last shows the picture
     // and the bar (times the grey trail picture) at 255 / 256, up to x = 597.8.
@@ -212,8 +212,8 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     ExpectTiles(256);
 
     // A height sample, a source texel byte, the tile count: the check value sees every input.
-    WriteHeightMap(96, 64,
-                   [](int32_t r, int32_t c) { return uint8_t(Hills(r, c) ^ (r * c == 63 * 95)); });
+    WriteHeightMap(32, 32,
+                   [](int32_t r, int32_t c) { return uint8_t(Hills(r, c) ^ (r * c == 31 * 31)); });
     EXPECT_GT(Reload(false), 0) << "other height map";
     EXPECT_NE(log.Contents().find(
                   "Terrain texture cache 'textures/landscpf.dat' does not match, rebuilding it\n"),
