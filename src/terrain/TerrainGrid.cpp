@@ -1,10 +1,12 @@
 #include "terrain/TerrainGrid.h"
 
+#include "image/RgbImage.h"
 #include "image/TextureManager.h"
 #include "terrain/GroundTriangleSink.h"
 #include "terrain/TerrainBlend.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <algorithm>
 #include <cmath>
 
@@ -57,7 +59,26 @@ uint8_t Byte(float weight) {
 }
 } // namespace
 
+// The sources repeat hundreds of times towards the far plane: smaller copies of
+// them keep the distance from shimmering.
+void TerrainGrid::FilterSources(const int32_t sourceSlots[3]) {
+    sourcesFiltered = true;
+    for (int i = 0; i < 3; ++i) {
+        const int32_t slot = sourceSlots[i];
+        if (slot < 0 || slot >= textureManager.count)
+            continue;
+        const RgbImage* image = textureManager.slots[slot].image;
+        if (image == nullptr || image->pixels == nullptr)
+            continue;
+        textureManager.Bind(slot);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
+                          image->pixels);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    }
+}
+
 void TerrainGrid::Release() {
+    sourcesFiltered = false;
     for (std::vector<SamplePosition>& axis : lines)
         axis.clear();
     patchRange.clear();
@@ -259,6 +280,8 @@ void TerrainGrid::Draw(const int32_t sourceSlots[3]) {
     if (positions.empty())
         return;
 
+    if (!sourcesFiltered)
+        FilterSources(sourceSlots);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);

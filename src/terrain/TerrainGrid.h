@@ -58,6 +58,7 @@ class TerrainGrid {
     // Lines [first, last] of an axis within world [low, high], or false.
     bool LinesWithin(int axis, float low, float high, int32_t& first, int32_t& last) const;
     void AddPatch(int32_t px, int32_t pz);
+    void FilterSources(const int32_t sourceSlots[3]);
 
     HeightField field;
     int32_t step = 1;
@@ -74,6 +75,7 @@ class TerrainGrid {
     std::vector<uint32_t> passIndices[3];
     std::vector<Vector4> meshVertices;
     std::vector<uint32_t> meshIndices;
+    bool sourcesFiltered = false;
     std::vector<int32_t> drawnPatches;
     int64_t drawnTriangles = 0;
 };
