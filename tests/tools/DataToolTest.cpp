@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <png.h>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -40,6 +41,19 @@ std::string Decoded(std::vector<std::string> args, const std::string& header, si
     const std::string file = Tool(args).code == 0 ? ReadFileText(dir.File("out")) : "";
     EXPECT_TRUE(file.size() == header.size() + size && file.starts_with(header)) << header;
     return file.size() < header.size() ? "" : file.substr(header.size());
+}
+
+// A PNG file of these samples (8 bits, 16 bits native-endian, or red, green, blue).
+template <typename T>
+std::string Png(int width, int height, uint32_t format, const std::vector<T>& samples) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width, image.height = height, image.format = format;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, samples.data(), 0, nullptr);
+    std::string file(size, '\0');
+    png_image_write_to_memory(&image, file.data(), &size, 0, samples.data(), 0, nullptr);
+    return file;
 }
 } // namespace
 
@@ -205,4 +219,49 @@ TEST(DataTool, TheDefaultWorldIsLargeWithWaterHighGroundAndADryStart) {
     // Around the tanks' start, sample (0.45, 0.45): dry and level.
     for (int i = 0; i < 6 * 512; i += i % 512 == 5 ? 507 : 1)
         EXPECT_NEAR(uint8_t(pgm[i]), 152, 6) << i;
+}
+
+TEST(HeightMapCommand, TurnsGreyPngsIntoTheGamesBmp) {
+    TempDir dir;
+    // 3 samples a row make padded BMP rows; 16 bits are scaled to 0-255, rounded.
+    const std::tuple<std::string, std::string> cases[] = {
+        {Png<uint8_t>(3, 2, PNG_FORMAT_GRAY, {0, 50, 128, 129, 200, 255}),
+         std::string{0, 50, char(128), char(129), char(200), char(255)}},
+        {Png<uint16_t>(3, 2, PNG_FORMAT_LINEAR_Y, {0, 128, 1000, 32767, 32768, 65535}),
+         std::string{0, 0, 4, 127, char(128), char(255)}},
+        {Png<uint8_t>(3, 2, PNG_FORMAT_RGB, std::vector<uint8_t>(18, 7)), std::string(6, 7)}};
+    for (const auto& [png, heights] : cases) {
+        WriteFileText(dir.File("in.png"), png);
+        const ToolRun run = Tool({"heightmap", dir.File("in.png"), dir.File("out.bmp")});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(ReadFileText(dir.File("out.bmp")).size(), 54u + 2 * 12);
+        EXPECT_EQ(Decoded({"decode", dir.File("out.bmp"), "--heightmap"}, "P5\n3 2\n255\n", 6),
+                  heights);
+    }
+}
+
+TEST(HeightMapCommand, RefusesDamagedColouredAndOutOfSizePngs) {
+    TempDir dir;
+    const std::string good = Png<uint8_t>(8, 8, PNG_FORMAT_GRAY, std::vector<uint8_t>(64, 9));
+    std::string badData = good;
+    badData[badData.find("IDAT") + 6] ^= 0x55;
+    const std::string sizes = " samples; the game plays 2 x 2 to 8192 x 8192\n";
+    const std::tuple<std::string, std::string> cases[] = {
+        {"not a picture", "not a PNG picture\n"},
+        {good.substr(0, good.size() - 20), "damaged PNG: "},
+        {badData, "damaged PNG: "},
+        {Png<uint8_t>(2, 1, PNG_FORMAT_RGB, {1, 2, 3, 4, 4, 4}), "2 x 1" + sizes},
+        {Png<uint8_t>(8193, 2, PNG_FORMAT_GRAY, std::vector<uint8_t>(8193 * 2)),
+         "8193 x 2" + sizes},
+        {Png<uint8_t>(2, 2, PNG_FORMAT_RGB, {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 8}),
+         "coloured pixels: a height map is grey\n"}};
+    const std::string in = dir.File("in.png"), out = dir.File("out.bmp");
+    for (const auto& [png, problem] : cases) {
+        WriteFileText(in, png);
+        const ToolRun run = Tool({"heightmap", in, out});
+        EXPECT_EQ(std::tuple(run.code, run.err.starts_with("zezivoze-data: " + in + ": " + problem),
+                             std::filesystem::exists(out)),
+                  std::tuple(1, true, false))
+            << run.err;
+    }
 }
