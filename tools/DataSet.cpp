@@ -1,5 +1,6 @@
 #include "DataSet.h"
 
+#include "Landform.h"
 #include "Pictures.h"
 #include "app/TextureTable.h"
 #include "image/BmpWriter.h"
@@ -163,7 +164,7 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
 }
 } // namespace
 
-std::vector<DataFile> MakeDefaultPictures() {
+std::vector<DataFile> MakeDefaultPictures(int mapSize) {
     std::vector<DataFile> files;
     for (int i = 0; i < kTextureTableSize; ++i) {
         Canvas canvas = PaintTexture(i);
@@ -172,7 +173,9 @@ std::vector<DataFile> MakeDefaultPictures() {
                          EncodeBmp(canvas.width, canvas.height, rgb, LayoutFor(kFormats[i], rgb))});
     }
     files.push_back(
-        {kHeightMapFile, EncodeHeightMapBmp(kHeightMapSize, kHeightMapSize, MakeHeightMap())});
+        {kHeightMapFile, EncodeHeightMapBmp(mapSize, mapSize,
+                                            mapSize == kSmallMapSize ? MakeSmallHeightMap()
+                                                                     : Landform::Make(mapSize))});
     return files;
 }
 

@@ -169,11 +169,11 @@ Canvas PaintInfoPanel() {
     return c;
 }
 
-std::vector<uint8_t> MakeHeightMap() {
+std::vector<uint8_t> MakeSmallHeightMap() {
     // The relief is shaped on a fine 256 x 256 grid and averaged down to the
     // map's size, so that the coarse samples keep the large forms only.
-    constexpr int fine = 256, step = fine / kHeightMapSize;
-    std::vector<float> field(static_cast<size_t>(kHeightMapSize) * kHeightMapSize, 0.0f);
+    constexpr int fine = 256, step = fine / kSmallMapSize;
+    std::vector<float> field(static_cast<size_t>(kSmallMapSize) * kSmallMapSize, 0.0f);
     for (int y = 0; y < fine; ++y)
         for (int x = 0; x < fine; ++x) {
             float fx = Fx(x), fy = Fx(y);
@@ -186,7 +186,7 @@ std::vector<uint8_t> MakeHeightMap() {
             float centre = 160 + 90 * (Fbm(fy / 80, 3.5f, 0, 3, 65) - 0.5f) * 2;
             float valley = 1 - SmoothStep(4, 26, std::fabs(fx - centre));
             h -= 0.55f * valley;
-            field[static_cast<size_t>(y / step) * kHeightMapSize + x / step] +=
+            field[static_cast<size_t>(y / step) * kSmallMapSize + x / step] +=
                 h / float(step * step);
         }
     // Spread the levels so that the lowest parts lie under water and the
@@ -195,9 +195,9 @@ std::vector<uint8_t> MakeHeightMap() {
     std::sort(sorted.begin(), sorted.end());
     const float lo = sorted[sorted.size() * 3 / 100], hi = sorted[sorted.size() * 985 / 1000];
     std::vector<uint8_t> heights(field.size());
-    for (int y = 0; y < kHeightMapSize; ++y)
-        for (int x = 0; x < kHeightMapSize; ++x) {
-            float t = (field[static_cast<size_t>(y) * kHeightMapSize + x] - lo) / (hi - lo);
+    for (int y = 0; y < kSmallMapSize; ++y)
+        for (int x = 0; x < kSmallMapSize; ++x) {
+            float t = (field[static_cast<size_t>(y) * kSmallMapSize + x] - lo) / (hi - lo);
             float h = 82 + 168 * Clamp01(t);
             // The corner where both tanks start (out to sample 11): dry ground,
             // gentle near the first tank, the hills left standing further out.
@@ -209,7 +209,7 @@ std::vector<uint8_t> MakeHeightMap() {
             float lifted = 1 - SmoothStep(110, 150, distance);
             h = h + (std::max(h, dry) - h) * lifted;
             h = h + (dry - h) * flat;
-            heights[static_cast<size_t>(y) * kHeightMapSize + x] =
+            heights[static_cast<size_t>(y) * kSmallMapSize + x] =
                 static_cast<uint8_t>(std::clamp(std::floor(h + 0.5f), 0.0f, 255.0f));
         }
     return heights;

@@ -11,10 +11,12 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"generate", RunGenerate, "generate DIR                 write the default data set into DIR"},
+    {"generate", RunGenerate, "generate DIR [--map-size N]  write the default data set into DIR"},
     {"check", RunCheck, "check DIR [--json]           check every file the program reads at start"},
     {"decode", RunDecode,
      "decode FILE OUT [--heightmap] decode a picture to PPM (PGM for heights)"},
+    {"heightmap", RunHeightMap,
+     "heightmap IN.png OUT.bmp     turn a grey PNG into the height map the game reads"},
     {"model", RunModel, "model FILE [--json]          load a model and print what it holds"},
     {"terrain", RunTerrain, "terrain DIR [--tile 256|1024] write DIR's terrain texture cache"},
 };

@@ -22,11 +22,12 @@
 #include <gtest/gtest.h>
 
 // The program started as WinMain does minus the dialog: windowed, on a fresh copy of the
-// default data, with no input devices, so the test writes the key state the frame reads.
+// data with the small map, with no input devices, so the test writes the key state the frame
+// reads.
 class GameScene : public testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", dir.path(),
+        std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data32", dir.path(),
                               std::filesystem::copy_options::recursive);
         PrepareData();
         StartGameWithoutDialog();

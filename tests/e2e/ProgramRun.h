@@ -31,7 +31,7 @@ inline bool PollFor(double seconds, const std::function<bool()>& yes) {
 }
 
 // One run of the real program under the current X display, driven as a person would: in a
-// fresh copy of the default data, windows found by title, keys and clicks through xdotool, a
+// fresh copy of the small-map data, windows found by title, keys and clicks through xdotool, a
 // title-bar close through the window manager's button or, without one, the WM_DELETE_WINDOW
 // it sends. The runs take turns on the display, so every window on it is the run's.
 class ProgramRun {
@@ -41,7 +41,7 @@ class ProgramRun {
 
     explicit ProgramRun(std::string program = ZEZIVOZE_PROGRAM)
         : programPath(std::move(program)), workDir(root.path() / "run") {
-        std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data", workDir,
+        std::filesystem::copy(std::filesystem::path(ZEZIVOZE_BINARY_DIR) / "data32", workDir,
                               std::filesystem::copy_options::recursive);
         // Windows come and go while we look at them: a request on one just gone is no failure.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });

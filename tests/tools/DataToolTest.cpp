@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <png.h>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -30,8 +31,8 @@ ToolRun Tool(const std::vector<std::string>& args) {
             ReadFileText(scratch.File("out")), ReadFileText(scratch.File("err"))};
 }
 
-// A path in the default set, which the build generates with the tool.
-const auto In = [](const std::string& file) { return ZEZIVOZE_BINARY_DIR "/data/" + file; };
+// A path in the data set with the small map, which the build generates with the tool.
+const auto In = [](const std::string& file) { return ZEZIVOZE_BINARY_DIR "/data32/" + file; };
 
 // The pixels of a picture decoded to a file with the given header.
 std::string Decoded(std::vector<std::string> args, const std::string& header, size_t size) {
@@ -41,11 +42,30 @@ std::string Decoded(std::vector<std::string> args, const std::string& header, si
     EXPECT_TRUE(file.size() == header.size() + size && file.starts_with(header)) << header;
     return file.size() < header.size() ? "" : file.substr(header.size());
 }
+
+// A PNG file of these samples (8 bits, 16 bits native-endian, or red, green, blue).
+template <typename T>
+std::string Png(int width, int height, uint32_t format, const std::vector<T>& samples) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width, image.height = height, image.format = format;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, samples.data(), 0, nullptr);
+    std::string file(size, '\0');
+    png_image_write_to_memory(&image, file.data(), &size, 0, samples.data(), 0, nullptr);
+    return file;
+}
 } // namespace
 
 TEST(DataTool, TheGeneratedSetChecksFineAndMixesEveryLayoutThatIsRead) {
     const ToolRun check = Tool({"check", In("")});
     EXPECT_TRUE(check.code == 0 && check.out.ends_with("\nall 41 files OK\n")) << check.out;
+    // --map-size 32 writes the small map as it always was, byte for byte.
+    const std::string small = ReadFileText(In(kHeightMap));
+    uint64_t hash = 0xcbf29ce484222325u; // FNV-1a
+    for (char c : small)
+        hash = (hash ^ uint8_t(c)) * 0x100000001b3u;
+    EXPECT_EQ(std::tuple(small.size(), hash), std::tuple(size_t{3126}, 0xcf9b0a018242e5c9u));
     for (const char* layout :
          {" 24 bits", " 8 bits, palette", " 4 bits", " 1 bit,", " 16 bits", " 32 bits",
           "12-byte header", "RLE8", "RLE4", "no file header", "bit fields", "top-down"})
@@ -158,5 +178,90 @@ TEST(ModelCommand, GeneratedTankPartsFitTheirMountsAndFindTheirTextures) {
             lowZ = std::min(lowZ, model.frames[0][3 * i + 2]),
             farX = std::max(farX, model.frames[0][3 * i]);
         EXPECT_TRUE(p == 2 ? std::fabs(farX - 2.7f) < 1e-6f : lowZ == 0 && farX > p) << parts[p];
+    }
+}
+
+TEST(DataTool, GenerateMakesTheMapSizeAskedAndCheckReportsIt) {
+    TempDir dir;
+    EXPECT_EQ(Tool({"generate", dir.File("64"), "--map-size", "64"}).code, 0);
+    const ToolRun check = Tool({"check", dir.File("64")});
+    const std::string line = kHeightMap + std::string(46 - kHeightMap.size(), ' ') + "OK  64 x 64,";
+    EXPECT_NE(check.out.find(line), std::string::npos) << check.out;
+    // Larger than the game plays.
+    const auto wide = EncodeBmp24(8193, 2, std::vector<uint8_t>(8193 * 2 * 3, 90));
+    WriteFileBytes(dir.File("64/" + kHeightMap), wide);
+    EXPECT_NE(
+        Tool({"check", dir.File("64")})
+            .out.find("PROBLEM  8193 x 2: the game plays height maps up to 8192 x 8192 samples\n"),
+        std::string::npos);
+    for (const char* size : {"1", "8193", "64x", ""}) {
+        const ToolRun bad = Tool({"generate", dir.File("bad"), "--map-size", size});
+        EXPECT_EQ(std::tuple(bad.code, bad.err, std::filesystem::exists(dir.File("bad"))),
+                  std::tuple(1,
+                             "zezivoze-data: --map-size takes a whole number from 2 to 8192, "
+                             "not '" +
+                                 std::string(size) + "'\n",
+                             false));
+    }
+}
+
+TEST(DataTool, TheDefaultWorldIsLargeWithWaterHighGroundAndADryStart) {
+    const std::string json = Tool({"check", ZEZIVOZE_BINARY_DIR "/data", "--json"}).out;
+    EXPECT_NE(
+        json.find("{\"file\":\"textures/landscp.bmp\",\"ok\":true,\"width\":512,\"height\":512"),
+        std::string::npos);
+    const std::string pgm =
+        Decoded({"decode", ZEZIVOZE_BINARY_DIR "/data/" + kHeightMap, "--heightmap"},
+                "P5\n512 512\n255\n", 512 * 512);
+    const auto count = [&](auto test) { return std::count_if(pgm.begin(), pgm.end(), test); };
+    EXPECT_GT(count([](uint8_t h) { return h < 128; }), 512 * 512 / 30); // under water
+    EXPECT_GT(count([](uint8_t h) { return h > 210; }), 512 * 512 / 100);
+    // Around the tanks' start, sample (0.45, 0.45): dry and level.
+    for (int i = 0; i < 6 * 512; i += i % 512 == 5 ? 507 : 1)
+        EXPECT_NEAR(uint8_t(pgm[i]), 152, 6) << i;
+}
+
+TEST(HeightMapCommand, TurnsGreyPngsIntoTheGamesBmp) {
+    TempDir dir;
+    // 3 samples a row make padded BMP rows; 16 bits are scaled to 0-255, rounded.
+    const std::tuple<std::string, std::string> cases[] = {
+        {Png<uint8_t>(3, 2, PNG_FORMAT_GRAY, {0, 50, 128, 129, 200, 255}),
+         std::string{0, 50, char(128), char(129), char(200), char(255)}},
+        {Png<uint16_t>(3, 2, PNG_FORMAT_LINEAR_Y, {0, 128, 1000, 32767, 32768, 65535}),
+         std::string{0, 0, 4, 127, char(128), char(255)}},
+        {Png<uint8_t>(3, 2, PNG_FORMAT_RGB, std::vector<uint8_t>(18, 7)), std::string(6, 7)}};
+    for (const auto& [png, heights] : cases) {
+        WriteFileText(dir.File("in.png"), png);
+        const ToolRun run = Tool({"heightmap", dir.File("in.png"), dir.File("out.bmp")});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(ReadFileText(dir.File("out.bmp")).size(), 54u + 2 * 12);
+        EXPECT_EQ(Decoded({"decode", dir.File("out.bmp"), "--heightmap"}, "P5\n3 2\n255\n", 6),
+                  heights);
+    }
+}
+
+TEST(HeightMapCommand, RefusesDamagedColouredAndOutOfSizePngs) {
+    TempDir dir;
+    const std::string good = Png<uint8_t>(8, 8, PNG_FORMAT_GRAY, std::vector<uint8_t>(64, 9));
+    std::string badData = good;
+    badData[badData.find("IDAT") + 6] ^= 0x55;
+    const std::string sizes = " samples; the game plays 2 x 2 to 8192 x 8192\n";
+    const std::tuple<std::string, std::string> cases[] = {
+        {"not a picture", "not a PNG picture\n"},
+        {good.substr(0, good.size() - 20), "damaged PNG: "},
+        {badData, "damaged PNG: "},
+        {Png<uint8_t>(2, 1, PNG_FORMAT_RGB, {1, 2, 3, 4, 4, 4}), "2 x 1" + sizes},
+        {Png<uint8_t>(8193, 2, PNG_FORMAT_GRAY, std::vector<uint8_t>(8193 * 2)),
+         "8193 x 2" + sizes},
+        {Png<uint8_t>(2, 2, PNG_FORMAT_RGB, {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 8}),
+         "coloured pixels: a height map is grey\n"}};
+    const std::string in = dir.File("in.png"), out = dir.File("out.bmp");
+    for (const auto& [png, problem] : cases) {
+        WriteFileText(in, png);
+        const ToolRun run = Tool({"heightmap", in, out});
+        EXPECT_EQ(std::tuple(run.code, run.err.starts_with("zezivoze-data: " + in + ": " + problem),
+                             std::filesystem::exists(out)),
+                  std::tuple(1, true, false))
+            << run.err;
     }
 }
