@@ -211,19 +211,42 @@ void TerrainGrid::PatchMesh(int32_t px, int32_t pz, std::vector<Vector4>& vertic
         }
 }
 
+// Without lighting the relief would only show where the pictures change: the
+// slopes facing the light are drawn brighter, those away from it darker, level
+// ground as it is; the relief is exaggerated for it, since a cell is 100 units
+// across and rarely rises more than 30.
+float TerrainGrid::Shade(int32_t ix, int32_t iz) const {
+    constexpr float relief = 4.0f, lx = -0.5f, ly = 0.8f, lz = -0.33f;
+    const int32_t lastX = int32_t(lines[0].size()) - 1, lastZ = int32_t(lines[1].size()) - 1;
+    const int32_t xa = std::max(ix - 1, 0), xb = std::min(ix + 1, lastX);
+    const int32_t za = std::max(iz - 1, 0), zb = std::min(iz + 1, lastZ);
+    const float dx = (VertexHeight(xb, iz) - VertexHeight(xa, iz)) /
+                     ((lines[0][xb].f - lines[0][xa].f) * 100.0f) * relief;
+    const float dz = (VertexHeight(ix, zb) - VertexHeight(ix, za)) /
+                     ((lines[1][zb].f - lines[1][za].f) * 100.0f) * relief;
+    const float light = (-dx * lx + ly - dz * lz) / std::sqrt(dx * dx + 1.0f + dz * dz) /
+                        std::sqrt(lx * lx + ly * ly + lz * lz);
+    const float level = ly / std::sqrt(lx * lx + ly * ly + lz * lz);
+    return std::clamp(light / level, 0.45f, 1.25f);
+}
+
 void TerrainGrid::AddPatch(int32_t px, int32_t pz) {
     std::vector<Vector4>& vertices = meshVertices;
     std::vector<uint32_t>& indices = meshIndices;
     PatchMesh(px, pz, vertices, indices);
     const uint32_t base = uint32_t(positions.size() / 3);
-    for (const Vector4& v : vertices) {
+    const int32_t x0 = px * kPatchCells, z0 = pz * kPatchCells;
+    const int32_t across = std::min(x0 + kPatchCells, int32_t(lines[0].size()) - 1) - x0 + 1;
+    for (size_t k = 0; k < vertices.size(); ++k) {
+        const Vector4& v = vertices[k];
+        const float shade = Shade(x0 + int32_t(k) % across, z0 + int32_t(k) / across);
         positions.insert(positions.end(), {v.x, v.y, v.z});
         texCoords.insert(texCoords.end(),
                          {v.x * 0.01f * kSourceRepeat, v.z * 0.01f * kSourceRepeat});
         const BlendWeights w = WeightsForHeight(v.y * 0.5f);
         const float each[3] = {w.low, w.middle, w.high};
         for (int pass = 0; pass < 3; ++pass) {
-            const uint8_t grey = Byte(each[pass]);
+            const uint8_t grey = Byte(each[pass] * shade);
             weights[pass].insert(weights[pass].end(), {grey, grey, grey, 255});
         }
     }

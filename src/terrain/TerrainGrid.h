@@ -58,6 +58,7 @@ class TerrainGrid {
     // Lines [first, last] of an axis within world [low, high], or false.
     bool LinesWithin(int axis, float low, float high, int32_t& first, int32_t& last) const;
     void AddPatch(int32_t px, int32_t pz);
+    float Shade(int32_t ix, int32_t iz) const;
     void FilterSources(const int32_t sourceSlots[3]);
 
     HeightField field;
