@@ -53,7 +53,7 @@ class World : public testing::Test {
     void SetUp() override { setenv("XDG_CACHE_HOME", (run.dir() / "cache").c_str(), 1); }
     void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
-    // Plays the map (the data's own when empty) and returns the game's window.
+    // Plays the map (the small data set's own when empty) and returns the game's window.
     unsigned long Start(const std::string& map) {
         std::vector<std::string> arguments = {"--mute", "--texture-size=256"};
         if (!map.empty())
@@ -69,8 +69,10 @@ class World : public testing::Test {
 
     // Holds a key for the seconds (in one xdotool call: no frame lost between press and release).
     void Hold(unsigned long window, const char* key, double seconds) {
-        ASSERT_TRUE(run.Focus(window) && run.Xdo(std::string("keydown ") + key + " sleep " +
-                                                 std::to_string(seconds) + " keyup " + key));
+        ASSERT_TRUE(run.Focus(window)) << run.Describe();
+        ASSERT_TRUE(run.Xdo(std::string("keydown ") + key + " sleep " + std::to_string(seconds) +
+                            " keyup " + key))
+            << key;
     }
 
     // Four times ahead and a quarter turn left, in 15 s: on the ground at every corner.
@@ -100,7 +102,11 @@ TEST_F(World, ARectangularMapHoldsTheTankOnTheGround) {
     DriveSquare(Start(WriteMap(512, 256)), "512 x 256");
 }
 
-TEST_F(World, TheDefaultMapsEdgeHoldsTheTank) {
+TEST_F(World, TheDefaultWorldHoldsTheTank) {
+    DriveSquare(Start(ZEZIVOZE_BINARY_DIR "/data/textures/landscp.bmp"), "512 x 512");
+}
+
+TEST_F(World, TheSmallMapsEdgeHoldsTheTank) {
     DriveSquare(Start(""), "32 x 32");
 }
 
