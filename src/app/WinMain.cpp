@@ -8,15 +8,18 @@
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
 #include "image/TextureManager.h"
+#include "platform/DisplayConnection.h"
 #include "platform/ErrorLog.h"
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
+#include "platform/MessageBox.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <cstdio>
+#include <string>
 
 int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
                 int /*showCommand*/) {
@@ -33,6 +36,12 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
 
     errorLog.Open(data.logFile.c_str());
     errorLog.Write("Zezivoze error log\n");
+
+    // Nothing can be seen without a display, a fatal box neither: say why at once.
+    if (std::string reason; !OpenDisplay(reason)) {
+        SetMessageBoxSink(PrintMessageBox);
+        errorLog.Fatal("Unable to open a display: %s", reason.c_str());
+    }
 
     // Fills the three settings of appState; Cancel does not come back.
     const intptr_t preset = reinterpret_cast<intptr_t>(&options.preset);
