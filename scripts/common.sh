@@ -21,7 +21,9 @@ build_targets() { # build_targets DIR TARGET... : only these, not the tests and 
 start_xvfb() {
   local number
   number=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  # -noreset: without it the server resets when its last client leaves, and a
+  # program that connects meanwhile finds no display.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$number")"
@@ -33,5 +35,9 @@ start_xvfb() {
 ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return; fi
   start_xvfb
-  trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
+  # Ended however the script ends; a hang-up or termination runs the exit trap
+  # once the command in front has ended.
+  trap 'kill $XVFB_PID 2>/dev/null && wait $XVFB_PID 2>/dev/null; true' EXIT
+  trap 'exit 129' HUP
+  trap 'exit 143' TERM
 }

@@ -161,15 +161,15 @@ int CommandLine::Answer(std::FILE* out, std::FILE* err) const {
 const char* CommandLine::Usage() {
     return "Usage: zezivoze [OPTION]...\n"
            "Drive a tank over a landscape and fire at the ground. The program first\n"
-           "asks for its display settings in a small dialog; the options below\n"
-           "pre-select the dialog's choices.\n"
+           "asks for its display settings in a small dialog, which opens on the\n"
+           "choices of its last OK; the options below pre-select others.\n"
            "\n"
            "      --bpp=16|32              colour depth (default 32)\n"
            "      --fullscreen             full screen (the default)\n"
            "      --windowed               in a 640 x 480 window\n"
            "      --texture-size=256|1024  terrain texture tile size (default 1024)\n"
-           "      --no-dialog              start at once, with the choices given or the\n"
-           "                                 defaults\n"
+           "      --no-dialog              start at once, with the choices given, else the\n"
+           "                                 last ones kept, else the defaults\n"
            "      --mute                   without sound (as ZEZIVOZE_MUTE=1 does)\n"
            "      --height-map=FILE        play this height map (a 24-bit BMP, 2 x 2 to\n"
            "                                 8192 x 8192) instead of the data's own\n"
@@ -180,5 +180,6 @@ const char* CommandLine::Usage() {
            "from $ZEZIVOZE_DATA, else from share/zezivoze of the installation. The log\n"
            "(error.out) and the terrain cache are written beside the data, or, when\n"
            "that folder is read-only or installed, under $XDG_STATE_HOME/zezivoze and\n"
-           "$XDG_CACHE_HOME/zezivoze.\n";
+           "$XDG_CACHE_HOME/zezivoze. The dialog's choices are kept in\n"
+           "$XDG_CONFIG_HOME/zezivoze/options.conf.\n";
 }

@@ -199,7 +199,7 @@ intptr_t OptionsDialogProc(OptionsDialog* dialog, uint32_t message, uintptr_t wo
                            intptr_t longParam) {
     switch (message) {
     case WM_INITDIALOG: {
-        // The defaults are set anew each time: nothing is remembered between runs.
+        // The defaults are set anew each time; choices kept from an earlier run come as a preset.
         const OptionsPreset none;
         const OptionsPreset& preset =
             longParam != 0 ? *reinterpret_cast<const OptionsPreset*>(longParam) : none;

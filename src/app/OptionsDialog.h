@@ -103,8 +103,9 @@ class OptionsDialog {
     std::deque<Message> posted;
 };
 
-// Choices made before the dialog opens (on the command line): for each radio
-// pair, the button to check instead of the dialog's default; 0 keeps the default.
+// Choices made before the dialog opens (on the command line, or kept from its last
+// OK): for each radio pair, the button to check instead of the dialog's default; 0
+// keeps the default.
 struct OptionsPreset {
     int bits = 0;       // IDC_BITS_16 or IDC_BITS_32
     int fullscreen = 0; // IDC_FULLSCREEN_YES or IDC_FULLSCREEN_NO

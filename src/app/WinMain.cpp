@@ -5,18 +5,22 @@
 #include "app/Frame.h"
 #include "app/GameSounds.h"
 #include "app/OptionsDialog.h"
+#include "app/SavedChoices.h"
 #include "app/TextureTable.h"
 #include "app/WindowProc.h"
 #include "image/TextureManager.h"
+#include "platform/DisplayConnection.h"
 #include "platform/ErrorLog.h"
 #include "platform/FramePacer.h"
 #include "platform/GLWindow.h"
 #include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
+#include "platform/MessageBox.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
 
 #include <cstdio>
+#include <string>
 
 int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
                 int /*showCommand*/) {
@@ -40,12 +44,28 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     errorLog.Open(data.logFile.c_str());
     errorLog.Write("Zezivoze error log\n");
 
-    // Fills the three settings of appState; Cancel does not come back.
-    const intptr_t preset = reinterpret_cast<intptr_t>(&options.preset);
-    if (options.noDialog)
-        AcceptDialogUnshown(OptionsDialogProc, preset);
-    else
-        DialogBoxParam(instance, "Options", OptionsDialogProc, preset);
+    // Nothing can be seen without a display, a fatal box neither: say why at once.
+    if (std::string reason; !OpenDisplay(reason)) {
+        SetMessageBoxSink(PrintMessageBox);
+        errorLog.Fatal("Unable to open a display: %s", reason.c_str());
+    }
+
+    // Fills the three settings of appState; Cancel does not come back. The dialog
+    // opens on the choices of its last OK, under those of the command line.
+    SavedChoices saved(SavedChoices::DefaultFile());
+    OptionsPreset preset = saved.Under(options.preset);
+    if (!saved.problem.empty())
+        std::fprintf(stderr, "zezivoze: %s\n", saved.problem.c_str());
+    if (options.noDialog) {
+        AcceptDialogUnshown(OptionsDialogProc, reinterpret_cast<intptr_t>(&preset));
+    } else {
+        DialogBoxParam(instance, "Options", OptionsDialogProc, reinterpret_cast<intptr_t>(&preset));
+        // OK always stores a colour depth; a close leaves it at 0, and nothing is kept.
+        if (appState.bitsPerPixel != 0 &&
+            !saved.Save(appState.bitsPerPixel, appState.fullscreen != 0,
+                        appState.largeTerrainTexture != 0))
+            std::fprintf(stderr, "zezivoze: %s\n", saved.problem.c_str());
+    }
 
     glWindow.SetFullscreen(appState.fullscreen);
     glWindow.SetWindowProc(WindowProc);

@@ -62,12 +62,12 @@ void ErrorLog::Fatal(const char* format, ...) {
         std::fflush(file->stream);
     } else {
         // Without a log a fatal error still must not pass for success.
-        std::fprintf(stderr, "FATAL ERROR: %s", message);
+        PrintMessageBox("FATAL ERROR", message);
     }
     WorkerThreads::StopAll();
     if (logged) {
         if (showFatalBox == 1)
-            ShowMessageBox("FATAL ERROR", message);
+            ShowMessageBox("FATAL ERROR", message, true); // a termination request ends it as OK
         // A close handled while the box was up may have closed the log already.
         delete file;
         file = nullptr;

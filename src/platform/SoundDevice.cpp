@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 
 namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
@@ -77,6 +78,21 @@ void SDLCALL ProcessVoice(int /*channel*/, void* stream, int length, void* data)
     v.appliedLeft = ramp.left;
     v.appliedRight = ramp.right;
 }
+
+// Without a sound card ALSA prints eight lines of its own errors before SDL
+// reports the failure, which the game logs in one. SDL loads the library
+// itself; its error handler is set here through the same loaded copy.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+    static void* const library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    using Handler = decltype(&IgnoreAlsaError);
+    auto set = library != nullptr
+                   ? reinterpret_cast<int (*)(Handler)>(dlsym(library, "snd_lib_error_set_handler"))
+                   : nullptr;
+    if (set != nullptr)
+        set(IgnoreAlsaError);
+}
 } // namespace
 
 SoundDevice::~SoundDevice() {
@@ -85,6 +101,7 @@ SoundDevice::~SoundDevice() {
 
 bool SoundDevice::Open() {
     Close();
+    SilenceAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         SetError(SDL_GetError());
         return false;

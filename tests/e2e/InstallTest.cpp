@@ -4,29 +4,38 @@
 
 namespace fs = std::filesystem;
 
-// The Debian package holds the programs, the data, the menu entry and the icon and names its
-// libraries; unpacked, its programs run: the game tells its version, or, given a bad option in
-// its data folder, its usage with exit code 2 and no log; the data tool finds the data whole.
-// Started from an empty folder, the game keeps its log and terrain cache in the XDG folders,
-// and the second start uses that cache.
+// The Debian package passes lintian and holds the programs in /usr/games, the data, the menu
+// entry naming the game, AppStream metadata that appstreamcli passes, the icon, manual pages with
+// what --help lists, and names its libraries; unpacked, its programs run: the game tells its
+// version, or, given a bad option in its data folder, its usage with exit code 2 and no log; the
+// data tool finds the data whole. Started from an empty folder, the game keeps its log and
+// terrain cache in the XDG folders, and the second start uses that cache.
 TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdgFolders) {
     TempDir temp;
     const int status = std::system(
         ("cd " + temp.path().string() +
          " && " ZEZIVOZE_CPACK " -G DEB --config " ZEZIVOZE_BINARY_DIR "/CPackConfig.cmake"
-         " >/dev/null && dpkg-deb -c *.deb >listing && "
-         "dpkg-deb -f *.deb Depends >depends && dpkg-deb -x *.deb r && mkdir empty && "
+         " >/dev/null && { if command -v lintian >/dev/null; then (lintian *.deb >lintian "
+         "2>/dev/null; touch linted) >/dev/null 2>&1 & else touch linted; fi; } && "
+         "dpkg-deb -c *.deb >listing && dpkg-deb -f *.deb Depends >depends && "
+         "dpkg-deb -x *.deb r && mkdir empty && "
          "desktop-file-validate r/usr/share/applications/*.desktop && "
-         "r/usr/bin/zezivoze --version >version && "
-         "r/usr/bin/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
-         "cd r/usr/share/zezivoze && ../../bin/zezivoze --bogus 2>../../../usage")
+         "grep -qx Exec=/usr/games/zezivoze r/usr/share/applications/*.desktop && "
+         "appstreamcli validate-tree --no-net r >/dev/null && "
+         "r/usr/games/zezivoze --version >version && for p in zezivoze zezivoze-data; do "
+         "LC_ALL=C MANWIDTH=300 man --nh --nj -l r/usr/share/man/man6/$p.6.gz >page && "
+         "r/usr/games/$p --help 2>&1 | grep -oE -- '--[a-z-]+|^ +[a-z]+ ' | while read -r w; do "
+         "grep -qF -- \"$w\" page || echo \"$p: $w\" >>unshown; done; done; touch unshown && "
+         "r/usr/games/zezivoze-data check r/usr/share/zezivoze >/dev/null && "
+         "cd r/usr/share/zezivoze && ../../games/zezivoze --bogus 2>../../../usage")
             .c_str());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
     const std::string listing = ReadFileText(temp.File("listing"));
     for (const char* path :
-         {"bin/zezivoze", "bin/zezivoze-data", "share/zezivoze/textures/landscp.bmp",
+         {"games/zezivoze", "games/zezivoze-data", "share/zezivoze/textures/landscp.bmp",
           "share/zezivoze/models/cobra_body.rozi", "share/zezivoze/sounds/engine.wav",
-          "share/applications/zezivoze.desktop", "share/icons/hicolor/scalable/apps/zezivoze.svg"})
+          "share/applications/org.example.zezivoze.desktop",
+          "share/icons/hicolor/scalable/apps/zezivoze.svg"})
         EXPECT_NE(listing.find(std::string(" ./usr/") + path + "\n"), std::string::npos) << path;
     // Nothing that a run in the build's data folder writes there.
     EXPECT_TRUE(listing.find("error.out") == listing.find("landscpf")) << listing;
@@ -37,7 +46,7 @@ TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdg
     EXPECT_TRUE(ReadFileText(temp.File("r/usage"))
                     .starts_with("zezivoze: unrecognized option '--bogus'\nUsage: zezivoze"));
     EXPECT_FALSE(fs::exists(temp.File("r/usr/share/zezivoze/error.out")));
-
+    EXPECT_EQ(ReadFileText(temp.File("unshown")), ""); // options and commands the pages lack
     unsetenv("ZEZIVOZE_DATA");
     setenv("XDG_STATE_HOME", (temp.path() / "state").c_str(), 1);
     setenv("XDG_CACHE_HOME", (temp.path() / "cache").c_str(), 1);
@@ -47,7 +56,7 @@ TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdg
     for (bool first : {true, false}) {
         ProgramRun run;
         const unsigned long main =
-            run.StartWithoutDialog({}, temp.File("r/usr/bin/zezivoze"), temp.path() / "empty");
+            run.StartWithoutDialog({}, temp.File("r/usr/games/zezivoze"), temp.path() / "empty");
         ASSERT_NE(main, 0u) << run.Describe();
         EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
         const std::string text = ReadFileText(log);
@@ -61,4 +70,8 @@ TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdg
         EXPECT_EQ(fs::last_write_time(cache), made);
         EXPECT_TRUE(fs::is_empty(temp.path() / "empty"));
     }
+    ASSERT_TRUE(PollFor(120, [&] { return fs::exists(temp.File("linted")); }));
+    if (!fs::exists(temp.File("lintian")))
+        GTEST_SKIP() << "lintian is not installed (scripts/setup installs it)";
+    EXPECT_EQ(ReadFileText(temp.File("lintian")), ""); // no error, no warning
 }

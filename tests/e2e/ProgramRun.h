@@ -78,9 +78,13 @@ class ProgramRun {
         return WaitForWindow(kMainTitle);
     }
 
+    // Runs a command line in the run's folder, its standard error into the file "err" there.
+    void Shell(const std::string& line) { Launch("/bin/sh", {"-c", line + " 2>err"}, workDir); }
+
     // Starts a program in the folder `from`; its output goes to the test's.
     void Launch(const std::string& executable, const std::vector<std::string>& arguments,
                 const std::filesystem::path& from) {
+        exited = false; // a run may start the program again
         std::vector<char*> argv{const_cast<char*>(executable.c_str())};
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -89,6 +93,7 @@ class ProgramRun {
         pid = fork();
         if (pid == 0) {
             setpgid(0, 0);
+            setenv("XDG_CONFIG_HOME", root.path().c_str(), 1); // the dialog's choices: the run's
             if (chdir(from.c_str()) == 0)
                 execv(executable.c_str(), argv.data());
             _exit(127);
@@ -234,6 +239,8 @@ class ProgramRun {
         XSync(display, False);
         return grab == AlreadyGrabbed;
     }
+
+    pid_t Id() const { return pid; } // also its process group's
 
     bool Running() {
         exited = exited || (pid > 0 && waitpid(pid, &status, WNOHANG) == pid);

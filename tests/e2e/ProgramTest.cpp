@@ -202,14 +202,20 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
     ExpectCleanEnd(run);
 }
 
+// Its box answered, or a termination request while it is up (a logout, Ctrl+C): exit code 1.
 TEST(Play, AMissingTextureEndsWithAFatalErrorAndExitCodeOne) {
-    ProgramRun run;
-    std::filesystem::remove(run.dir() / "textures/water.bmp");
-    run.StartGame(false); // the window may come and go before the box
-    ASSERT_TRUE(run.Key(run.WaitForWindow("FATAL ERROR"), "Return")) << run.Describe();
-    EXPECT_EQ(run.ExitCode(), 1) << run.Describe();
-    EXPECT_TRUE(run.Log().ends_with("Texture 'textures/info.bmp' loaded\n"
-                                    "Unable to open file (textures/water.bmp)"
-                                    "FATAL ERROR: Unable to load texture 'textures/water.bmp'"))
-        << run.Log();
+    for (int signal : {0, SIGTERM, SIGINT}) {
+        ProgramRun run;
+        std::filesystem::remove(run.dir() / "textures/water.bmp");
+        run.StartGame(false); // the window may come and go before the box
+        const unsigned long box = run.WaitForWindow("FATAL ERROR");
+        ASSERT_TRUE(signal != 0 ? box != 0 && kill(run.Id(), signal) == 0 : run.Key(box, "Return"))
+            << run.Describe();
+        EXPECT_EQ(run.ExitCode(), 1) << run.Describe();
+        EXPECT_TRUE(PollFor(10, [&] { return run.FindWindow("FATAL ERROR") == 0; })) << signal;
+        EXPECT_TRUE(run.Log().ends_with("Texture 'textures/info.bmp' loaded\n"
+                                        "Unable to open file (textures/water.bmp)"
+                                        "FATAL ERROR: Unable to load texture 'textures/water.bmp'"))
+            << run.Log();
+    }
 }
