@@ -83,11 +83,6 @@ Result CheckHeightMap(const std::string& dir) {
         r.detail = size + ": a height map needs at least 2 x 2 samples";
         return r;
     }
-    if (r.width > kMaxMapSide || r.height > kMaxMapSide) {
-        r.detail = size + ": the game plays height maps up to " + std::to_string(kMaxMapSide) +
-                   " x " + std::to_string(kMaxMapSide) + " samples";
-        return r;
-    }
     auto [lo, hi] = std::minmax_element(heights.begin(), heights.end());
     r.ok = true;
     r.detail = size + ", heights " + std::to_string(*lo) + " to " + std::to_string(*hi);

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 // what --help lists, and names its libraries; unpacked, its programs run: the game tells its
 // version, or, given a bad option in its data folder, its usage with exit code 2 and no log; the
 // data tool finds the data whole. Started from an empty folder, the game keeps its log and
-// terrain cache in the XDG folders, and the second start uses that cache.
+// a small map's terrain cache in the XDG folders, and the second start uses that cache.
 TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdgFolders) {
     TempDir temp;
     const int status = std::system(
@@ -51,21 +51,27 @@ TEST(Installed, DebianPackageHoldsEverythingRunsAnywhereAndKeepsLogAndCacheInXdg
     setenv("XDG_STATE_HOME", (temp.path() / "state").c_str(), 1);
     setenv("XDG_CACHE_HOME", (temp.path() / "cache").c_str(), 1);
     const std::string log = temp.File("state/zezivoze/error.out");
-    const std::string cache = temp.File("cache/zezivoze/landscpf.dat");
+    // The installed 512 x 512 world needs no terrain cache; a 32 x 32 map of one's own does.
+    const std::string small = ZEZIVOZE_BINARY_DIR "/data32/textures/landscp.bmp";
+    std::string cache;
     fs::file_time_type made;
     for (bool first : {true, false}) {
         ProgramRun run;
-        const unsigned long main =
-            run.StartWithoutDialog({}, temp.File("r/usr/games/zezivoze"), temp.path() / "empty");
+        const unsigned long main = run.StartWithoutDialog(
+            {"--height-map", small}, temp.File("r/usr/games/zezivoze"), temp.path() / "empty");
         ASSERT_NE(main, 0u) << run.Describe();
         EXPECT_TRUE(run.RequestClose(main) && run.ExitCode() == 0);
         const std::string text = ReadFileText(log);
         EXPECT_TRUE(text.starts_with("Log file '" + log + "' opened.\nZezivoze error log\n") &&
                     text.ends_with("Log file closed\n"))
             << text;
+        if (first)
+            for (const auto& entry : fs::directory_iterator(temp.path() / "cache/zezivoze/maps"))
+                cache = entry.path().string();
+        ASSERT_NE(cache, "");
         // Only the first start looks for the cache in vain, and makes it.
         EXPECT_EQ(text.find("Unable to open file (" + cache + ")") != std::string::npos, first);
-        EXPECT_EQ(text.find("landscpf") == std::string::npos, !first) << text;
+        EXPECT_EQ(text.find(cache) == std::string::npos, !first) << text;
         made = first ? fs::last_write_time(cache) : made;
         EXPECT_EQ(fs::last_write_time(cache), made);
         EXPECT_TRUE(fs::is_empty(temp.path() / "empty"));

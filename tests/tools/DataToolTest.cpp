@@ -190,10 +190,10 @@ TEST(DataTool, GenerateMakesTheMapSizeAskedAndCheckReportsIt) {
     // Larger than the game plays.
     const auto wide = EncodeBmp24(8193, 2, std::vector<uint8_t>(8193 * 2 * 3, 90));
     WriteFileBytes(dir.File("64/" + kHeightMap), wide);
-    EXPECT_NE(
-        Tool({"check", dir.File("64")})
-            .out.find("PROBLEM  8193 x 2: the game plays height maps up to 8192 x 8192 samples\n"),
-        std::string::npos);
+    EXPECT_NE(Tool({"check", dir.File("64")})
+                  .out.find("PROBLEM  BMP FILE ERROR: '" + dir.File("64/" + kHeightMap) +
+                            "' is 8193 x 2 pixels; a height map may be at most 8192 x 8192\n"),
+              std::string::npos);
     for (const char* size : {"1", "8193", "64x", ""}) {
         const ToolRun bad = Tool({"generate", dir.File("bad"), "--map-size", size});
         EXPECT_EQ(std::tuple(bad.code, bad.err, std::filesystem::exists(dir.File("bad"))),
