@@ -252,13 +252,19 @@ void TerrainGrid::AddPatch(int32_t px, int32_t pz) {
     }
     for (size_t i = 0; i < indices.size(); i += 3) {
         const uint32_t t[3] = {base + indices[i], base + indices[i + 1], base + indices[i + 2]};
+        // A triangle is drawn by each source that shows on it: opaque by the
+        // first, which lays down its depth, added on by the others.
+        bool drawn = false;
         for (int pass = 0; pass < 3; ++pass) {
-            // The first pass lays down every triangle's depth; the others add
-            // only where their source shows.
             const std::vector<uint8_t>& w = weights[pass];
-            if (pass == 0 || w[t[0] * 4] || w[t[1] * 4] || w[t[2] * 4])
-                passIndices[pass].insert(passIndices[pass].end(), t, t + 3);
+            if (!w[t[0] * 4] && !w[t[1] * 4] && !w[t[2] * 4])
+                continue;
+            std::vector<uint32_t>& list = drawn ? addedIndices[pass] : firstIndices[pass];
+            list.insert(list.end(), t, t + 3);
+            drawn = true;
         }
+        if (!drawn) // black: shaded down to nothing
+            firstIndices[0].insert(firstIndices[0].end(), t, t + 3);
     }
     drawnPatches.push_back(pz * patches[0] + px);
 }
@@ -269,7 +275,8 @@ void TerrainGrid::Draw(const int32_t sourceSlots[3]) {
     drawnPatches.clear();
     for (int pass = 0; pass < 3; ++pass) {
         weights[pass].clear();
-        passIndices[pass].clear();
+        firstIndices[pass].clear();
+        addedIndices[pass].clear();
     }
     drawnTriangles = 0;
     if (!Built())
@@ -299,7 +306,8 @@ void TerrainGrid::Draw(const int32_t sourceSlots[3]) {
                              &patchRange[(size_t(pz) * patches[0] + px) * 2]))
                         AddPatch(px, pz);
         }
-    drawnTriangles = int64_t(passIndices[0].size() / 3);
+    for (const std::vector<uint32_t>& list : firstIndices)
+        drawnTriangles += int64_t(list.size() / 3);
     if (positions.empty())
         return;
 
@@ -311,19 +319,21 @@ void TerrainGrid::Draw(const int32_t sourceSlots[3]) {
     glVertexPointer(3, GL_FLOAT, 0, positions.data());
     glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
     glBlendFunc(GL_SRC_ALPHA, GL_ONE); // full alpha: the passes add up
-    for (int pass = 0; pass < 3; ++pass) {
-        if (passIndices[pass].empty())
-            continue;
-        if (pass > 0) { // onto exactly the surface the first pass drew
-            glEnable(GL_BLEND);
-            glDepthFunc(GL_EQUAL);
-            glDepthMask(GL_FALSE);
-        }
+    auto draw = [&](int pass, const std::vector<uint32_t>& list) {
+        if (list.empty())
+            return;
         textureManager.Bind(sourceSlots[pass]);
         glColorPointer(4, GL_UNSIGNED_BYTE, 0, weights[pass].data());
-        glDrawElements(GL_TRIANGLES, GLsizei(passIndices[pass].size()), GL_UNSIGNED_INT,
-                       passIndices[pass].data());
-    }
+        glDrawElements(GL_TRIANGLES, GLsizei(list.size()), GL_UNSIGNED_INT, list.data());
+    };
+    for (int pass = 0; pass < 3; ++pass)
+        draw(pass, firstIndices[pass]);
+    // Onto exactly the surface drawn already.
+    glEnable(GL_BLEND);
+    glDepthFunc(GL_EQUAL);
+    glDepthMask(GL_FALSE);
+    for (int pass = 1; pass < 3; ++pass)
+        draw(pass, addedIndices[pass]);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);

@@ -42,8 +42,9 @@ class TerrainGrid {
                    std::vector<uint32_t>& indices) const;
 
     // Draws the patches in view of the current OpenGL matrices: the three
-    // sources (texture slots, low to high) added up in three passes, each
-    // weighted per vertex by height as the terrain texture's blend weighs them.
+    // sources (texture slots, low to high) added up, each weighted per vertex by
+    // height as the terrain texture's blend weighs them; a triangle is drawn
+    // once for each source that shows on it.
     void Draw(const int32_t sourceSlots[3]);
     // What the last Draw drew: patch indices (pz * PatchesX() + px) and triangles
     // (each counted once, however many passes drew it).
@@ -73,7 +74,8 @@ class TerrainGrid {
     std::vector<float> positions;
     std::vector<float> texCoords;
     std::vector<uint8_t> weights[3];
-    std::vector<uint32_t> passIndices[3];
+    std::vector<uint32_t> firstIndices[3]; // triangles each source draws first
+    std::vector<uint32_t> addedIndices[3]; // and those it adds onto another's
     std::vector<Vector4> meshVertices;
     std::vector<uint32_t> meshIndices;
     bool sourcesFiltered = false;
