@@ -37,7 +37,7 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     // Fills the three settings of appState; Cancel does not come back.
     const intptr_t preset = reinterpret_cast<intptr_t>(&options.preset);
     if (options.noDialog)
-        AcceptDialogUnshown(OptionsDialogProc, preset);
+        AcceptDialogUnshown(optionsDialogTemplate, OptionsDialogProc, preset);
     else
         DialogBoxParam(instance, "Options", OptionsDialogProc, preset);
 
