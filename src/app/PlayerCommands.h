@@ -7,8 +7,8 @@ class InputDevices;
 
 // What the player asks for in one frame, from every device together. Each
 // device has its reader; the frame merges what they read and applies it once,
-// in the order of the fields, so a control is added here, in the readers and
-// in the frame's apply step, and nowhere else.
+// in the order of the fields. A control is added here, in the readers, in
+// Merge and in the frame's apply step, and nowhere else.
 struct PlayerCommands {
     bool quit = false;          // post a close, handled after the frame
     bool forward = false;       // accelerate the tank forward

@@ -182,9 +182,9 @@ auto Fields(const PlayerCommands& c) {
                       c.rebuild, c.resetTank, c.turretTurn, c.gunTurn, c.fire, c.switchCamera);
 }
 
-// What the pad asks for, each control pressed alone, then held: the keys' and the mouse's
-// commands (the switches once a press, a tap between two reads too), merged with theirs once;
-// the frame drives as the stick asks; pads come and go.
+// Each control of the pad, pressed alone and then held, asks what its key or mouse action does
+// (a switch once a press, a tap between two reads too); merged with the keys', once; the frame
+// drives as the stick asks; pads come and go.
 TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     const float turn = 0.12f * 20; // full deflection over a 20 ms frame
     constexpr int kButton = 100;   // controls from here on are buttons
@@ -195,7 +195,7 @@ TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     } rows[] = {
         {SDL_CONTROLLER_AXIS_LEFTY, -1, {.forward = true}},
         {SDL_CONTROLLER_AXIS_LEFTY, 0.8f, {.backward = true}},
-        {SDL_CONTROLLER_AXIS_LEFTY, -0.2f, {}},
+        {SDL_CONTROLLER_AXIS_LEFTY, -0.2f, {}}, // within the dead zone
         {SDL_CONTROLLER_AXIS_LEFTX, -1, {.steerLeft = true}},
         {SDL_CONTROLLER_AXIS_RIGHTX, 1, {.turretTurn = turn}},
         {SDL_CONTROLLER_AXIS_RIGHTY, -1, {.gunTurn = -turn}},
