@@ -7,9 +7,15 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
+// Bytes the heap has handed out and not had back.
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
 // Resident memory of the process in kilobytes.
 long ResidentKb() {
     long pages = 0, resident = 0;

@@ -92,7 +92,7 @@ double EscapeToEnd(const std::string& program, double& rate) {
     MouseStream mouse(kAimSeconds + 2.0);
     Pause(kAimSeconds);
     const double pressed = Now();
-    run.Xdo(kEscapePress);
+    Xdo(kEscapePress);
     while (run.Running() && Now() - pressed < 90) {
         mouse.Done();
         Pause(0.001);

@@ -1,8 +1,8 @@
 #include "app/DataFolder.h"
 
+#include "platform/OperatingSystem.h"
 #include "terrain/TerrainCache.h"
 
-#include <SDL.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,12 +61,9 @@ bool MakeFolderOf(const std::string& file) {
 } // namespace
 
 DataFolder::Surroundings DataFolder::Current() {
-    Surroundings surroundings{Variable("ZEZIVOZE_DATA"), "", Variable("XDG_STATE_HOME"),
-                              Variable("XDG_CACHE_HOME"), Variable("HOME")};
-    if (char* base = SDL_GetBasePath()) {
-        surroundings.executableFolder = base;
-        SDL_free(base);
-    }
+    Surroundings surroundings{Variable("ZEZIVOZE_DATA"), ExecutableFolder(),
+                              Variable("XDG_STATE_HOME"), Variable("XDG_CACHE_HOME"),
+                              Variable("HOME")};
     if (surroundings.home.empty()) {
         const passwd* user = getpwuid(getuid());
         if (user != nullptr && user->pw_dir != nullptr)

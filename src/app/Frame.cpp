@@ -1,21 +1,20 @@
 #include "app/Frame.h"
 
 #include "app/GameSounds.h"
+#include "app/PlayerCommands.h"
 #include "effects/Shot.h"
 #include "image/TextureManager.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
 #include "platform/GameControllers.h"
 #include "platform/InputDevices.h"
+#include "platform/OperatingSystem.h"
 #include "state/AppState.h"
 #include "terrain/Landscape.h"
 #include "vehicle/Vehicle.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
-#include <algorithm>
-#include <cmath>
 
 unsigned char effectActive = 0;
 unsigned char turretView = 0;
@@ -46,80 +45,32 @@ void Fire() {
     gameSounds.ShotSpawned();
 }
 
-void HandleKeyboard() {
-    inputDevices->ReadKeyboard();
-    if (inputDevices->KeyDown(DIK_ESCAPE))
+// What the player asked for, in the frame's order: the keys' table, then the
+// mouse's turn, fire and camera switch.
+void Apply(const PlayerCommands& commands) {
+    if (commands.quit)
         PostWindowMessage(glWindow.window, WM_CLOSE); // handled after this frame
-    if (inputDevices->KeyDown(DIK_UP))
+    if (commands.forward)
         firstTank.Accelerate(true);
-    if (inputDevices->KeyDown(DIK_DOWN))
+    if (commands.backward)
         firstTank.Accelerate(false);
-    if (inputDevices->KeyDown(DIK_LEFT))
+    if (commands.steerLeft)
         firstTank.Steer(true);
-    if (inputDevices->KeyDown(DIK_RIGHT))
+    if (commands.steerRight)
         firstTank.Steer(false);
-    // A switch: once a press, however long it is held.
-    if (inputDevices->KeyPressed(DIK_H))
+    if (commands.switchTerrain)
         SwitchFineTerrain();
-    if (inputDevices->KeyDown(DIK_R))
+    if (commands.rebuild)
         RebuildScene();
-    if (inputDevices->KeyDown(DIK_Q))
+    if (commands.resetTank)
         PutTankBack();
-}
-
-void HandleMouse() {
-    inputDevices->ReadMouse();
-    firstTank.turret.rotation.z -= static_cast<float>(inputDevices->mouseDeltaX);
-    firstTank.barrel.rotation.y += static_cast<float>(inputDevices->mouseDeltaY);
-    if (inputDevices->leftButton == 1)
+    firstTank.turret.rotation.z -= commands.turretTurn;
+    firstTank.barrel.rotation.y += commands.gunTurn;
+    if (commands.fire)
         Fire();
-    if (inputDevices->ButtonPressed(1)) // a switch, like H
+    if (commands.switchCamera)
         turretView = !turretView;
 }
-
-// A stick's position past the dead zone, scaled back to 0 to 1 beyond it.
-float PastDeadZone(float position) {
-    constexpr float deadZone = 0.25f;
-    const float beyond = std::fabs(position) - deadZone;
-    return beyond > 0 ? std::copysign(beyond / (1 - deadZone), position) : 0.0f;
-}
-
-// The controller does what the keys and the mouse do: the left stick or the
-// d-pad as the arrows, the right stick as the mouse at a rate, the buttons as
-// the keys and mouse buttons beside them on the info panel.
-void HandleController() {
-    using Pad = GameControllers;
-    gameControllers.Read();
-    if (gameControllers.Count() == 0)
-        return;
-    const Pad& pad = gameControllers;
-    if (pad.Down(Pad::kBack))
-        PostWindowMessage(glWindow.window, WM_CLOSE);
-    const float driveX = PastDeadZone(pad.Position(Pad::kLeftX));
-    const float driveY = PastDeadZone(pad.Position(Pad::kLeftY));
-    if (driveY < 0 || pad.Down(Pad::kDpadUp))
-        firstTank.Accelerate(true);
-    if (driveY > 0 || pad.Down(Pad::kDpadDown))
-        firstTank.Accelerate(false);
-    if (driveX < 0 || pad.Down(Pad::kDpadLeft))
-        firstTank.Steer(true);
-    if (driveX > 0 || pad.Down(Pad::kDpadRight))
-        firstTank.Steer(false);
-    if (pad.Pressed(Pad::kY))
-        SwitchFineTerrain();
-    if (pad.Down(Pad::kX))
-        PutTankBack();
-    // Full deflection turns 120 degrees a second; a stall does not swing the gun round.
-    constexpr float degreesPerMs = 0.12f, longestStepMs = 100.0f;
-    const float turn = degreesPerMs * std::min(float(appState.elapsedMs), longestStepMs);
-    firstTank.turret.rotation.z -= PastDeadZone(pad.Position(Pad::kRightX)) * turn;
-    firstTank.barrel.rotation.y += PastDeadZone(pad.Position(Pad::kRightY)) * turn;
-    if (pad.Down(Pad::kRightTrigger) || pad.Down(Pad::kA))
-        Fire();
-    if (pad.Pressed(Pad::kB) || pad.Pressed(Pad::kRightShoulder))
-        turretView = !turretView;
-}
-
 } // namespace
 
 void SetProjectionAndView() {
@@ -194,12 +145,12 @@ void DrawTint() {
 }
 
 void MeasureFrameTime() {
-    uint32_t now = SDL_GetTicks();
+    uint32_t now = TickCount();
     appState.elapsedMs = static_cast<int32_t>(now - appState.lastTick);
     // Two frame ends in one tick would make a zero time step, which the motion divides by.
     if (appState.elapsedMs < 1)
         appState.elapsedMs = 1;
-    appState.lastTick = SDL_GetTicks();
+    appState.lastTick = TickCount();
 }
 } // namespace
 
@@ -229,13 +180,13 @@ void InitScene() {
 
     landscape.Load(landscape.heightMapFile.c_str());
 
-    appState.lastTick = SDL_GetTicks();
+    appState.lastTick = TickCount();
 }
 
 void RenderFrame() {
-    HandleKeyboard();
-    HandleMouse();
-    HandleController();
+    // Every device read, in this order, then what they ask for applied once.
+    const PlayerCommands keysAndMouse = ReadKeyboardAndMouse(*inputDevices);
+    Apply(Merge(keysAndMouse, ReadControllers(gameControllers, appState.elapsedMs)));
     SetProjectionAndView();
 
     // Opaque pass.

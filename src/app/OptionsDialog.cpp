@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 namespace {
 const DialogControl kOptionsControls[] = {
@@ -24,15 +23,6 @@ const DialogControl kOptionsControls[] = {
     {IDC_TEXTURE_1024, ControlKind::RadioButton, "1024", 66, 48, 32, 10},
     {IDC_TEXTURE_256, ControlKind::RadioButton, "256", 98, 48, 25, 8},
 };
-
-constexpr int kFirstRadio = IDC_BITS_16;
-constexpr int kRadioCount = 6;
-
-bool IsRadio(int id) {
-    return id >= kFirstRadio && id < kFirstRadio + kRadioCount;
-}
-
-DialogBoxFunction dialogBoxFunction = nullptr;
 } // namespace
 
 const DialogTemplate optionsDialogTemplate = {
@@ -43,159 +33,7 @@ const DialogTemplate optionsDialogTemplate = {
     kOptionsControls,
     static_cast<int>(sizeof kOptionsControls / sizeof kOptionsControls[0])};
 
-namespace {
-// Tab stops in template order: each push button, and each run of radio
-// buttons (a pair) as one.
-const DialogControl& ControlAt(int index) {
-    return optionsDialogTemplate.controls[index];
-}
-
-bool IsPushButton(const DialogControl& control) {
-    return control.kind == ControlKind::PushButton ||
-           control.kind == ControlKind::DefaultPushButton;
-}
-
-bool StartsTabStop(int index) {
-    const ControlKind kind = ControlAt(index).kind;
-    return IsPushButton(ControlAt(index)) ||
-           (kind == ControlKind::RadioButton &&
-            (index == 0 || ControlAt(index - 1).kind != ControlKind::RadioButton));
-}
-
-// The template index of a control that can hold the focus, or -1.
-int IndexOf(int id) {
-    for (int i = 0; i < optionsDialogTemplate.controlCount; ++i)
-        if (ControlAt(i).id == id && id != IDC_STATIC)
-            return i;
-    return -1;
-}
-
-// The first and one past the last index of the tab stop holding the index.
-std::pair<int, int> StopAround(int index) {
-    int first = index, end = index + 1;
-    while (!StartsTabStop(first))
-        --first;
-    while (end < optionsDialogTemplate.controlCount && !StartsTabStop(end) &&
-           ControlAt(end).kind == ControlAt(index).kind)
-        ++end;
-    return {first, end};
-}
-} // namespace
-
-OptionsDialog::OptionsDialog(Procedure procedure_)
-    : x(0), y(0), positioned(false), ended(false), result(0), checks{}, focus(0),
-      procedure(procedure_) {}
-
-intptr_t OptionsDialog::Send(uint32_t message, uintptr_t wordParam, intptr_t longParam) {
-    intptr_t handled = procedure(this, message, wordParam, longParam);
-    // A true answer to the initialisation lets the system focus the first tab stop.
-    if (message == WM_INITDIALOG && handled)
-        focus = ControlAt(0).id;
-    // The standard handling of a close that the procedure left alone: Cancel,
-    // queued behind whatever the procedure posted.
-    if (!handled && message == WM_CLOSE)
-        Post(WM_COMMAND, IDCANCEL);
-    return handled;
-}
-
-void OptionsDialog::Post(uint32_t message, uintptr_t wordParam, intptr_t longParam) {
-    posted.push_back({message, wordParam, longParam});
-}
-
-void OptionsDialog::DeliverPosted() {
-    while (!ended && !posted.empty()) {
-        Message next = posted.front();
-        posted.pop_front();
-        Send(next.message, next.wordParam, next.longParam);
-    }
-}
-
-void OptionsDialog::ClickRadio(int id) {
-    if (!IsRadio(id))
-        return;
-    int first = kFirstRadio + (id - kFirstRadio) / 2 * 2; // the pairs start at even offsets
-    CheckRadioButton(first, first + 1, id);
-    focus = id;
-}
-
-void OptionsDialog::ClickButton(int id) {
-    focus = id;
-    Send(WM_COMMAND, static_cast<uintptr_t>(id));
-}
-
-int OptionsDialog::EnterButton() const {
-    const int index = IndexOf(focus);
-    return index >= 0 && IsPushButton(ControlAt(index)) ? focus : IDOK;
-}
-
-void OptionsDialog::PressKey(DialogKey key) {
-    const int index = IndexOf(focus);
-    switch (key) {
-    case DialogKey::Tab:
-    case DialogKey::ShiftTab: {
-        const int count = optionsDialogTemplate.controlCount;
-        const int step = key == DialogKey::Tab ? 1 : count - 1;
-        int next = index < 0 ? 0 : StopAround(index).first;
-        do
-            next = (next + step) % count;
-        while (!StartsTabStop(next));
-        // A pair gives the focus to its checked button.
-        auto [first, end] = StopAround(next);
-        focus = ControlAt(first).id;
-        for (int i = first; i < end; ++i)
-            if (IsDlgButtonChecked(ControlAt(i).id) == BST_CHECKED)
-                focus = ControlAt(i).id;
-        break;
-    }
-    case DialogKey::Previous:
-    case DialogKey::Next:
-        if (index >= 0 && IsRadio(focus)) {
-            auto [first, end] = StopAround(index);
-            const int size = end - first;
-            const int step = key == DialogKey::Next ? 1 : size - 1;
-            ClickRadio(ControlAt(first + (index - first + step) % size).id);
-        }
-        break;
-    case DialogKey::Enter:
-        ClickButton(EnterButton());
-        break;
-    case DialogKey::Space:
-        if (IsRadio(focus))
-            ClickRadio(focus);
-        else
-            ClickButton(EnterButton());
-        break;
-    case DialogKey::Escape:
-        ClickButton(IDCANCEL);
-        break;
-    case DialogKey::AltF4:
-        Send(WM_CLOSE);
-        break;
-    }
-}
-
-void OptionsDialog::SetPosition(int32_t left, int32_t top) {
-    x = left;
-    y = top;
-    positioned = true;
-}
-
-void OptionsDialog::CheckRadioButton(int first, int last, int check) {
-    for (int id = first; id <= last; ++id)
-        if (IsRadio(id))
-            checks[id - kFirstRadio] = id == check ? BST_CHECKED : BST_UNCHECKED;
-}
-
-unsigned OptionsDialog::IsDlgButtonChecked(int id) const {
-    return IsRadio(id) ? checks[id - kFirstRadio] : BST_UNCHECKED;
-}
-
-void OptionsDialog::EndDialog(intptr_t dialogResult) {
-    ended = true;
-    result = dialogResult;
-}
-
-intptr_t OptionsDialogProc(OptionsDialog* dialog, uint32_t message, uintptr_t wordParam,
+intptr_t OptionsDialogProc(ModalDialog* dialog, uint32_t message, uintptr_t wordParam,
                            intptr_t longParam) {
     switch (message) {
     case WM_INITDIALOG: {
@@ -242,29 +80,13 @@ intptr_t OptionsDialogProc(OptionsDialog* dialog, uint32_t message, uintptr_t wo
     }
 }
 
-void SetDialogBoxFunction(DialogBoxFunction function) {
-    dialogBoxFunction = function;
-}
-
-intptr_t DialogBox(void* instance, const char* templateName, OptionsDialog::Procedure procedure) {
+intptr_t DialogBox(void* instance, const char* templateName, ModalDialog::Procedure procedure) {
     return DialogBoxParam(instance, templateName, procedure, 0);
 }
 
-intptr_t DialogBoxParam(void* instance, const char* templateName,
-                        OptionsDialog::Procedure procedure, intptr_t initParam) {
-    if (dialogBoxFunction == nullptr || templateName == nullptr ||
-        std::strcmp(templateName, optionsDialogTemplate.name) != 0)
+intptr_t DialogBoxParam(void* instance, const char* templateName, ModalDialog::Procedure procedure,
+                        intptr_t initParam) {
+    if (templateName == nullptr || std::strcmp(templateName, optionsDialogTemplate.name) != 0)
         return -1;
-    return dialogBoxFunction(instance, optionsDialogTemplate, procedure, initParam);
-}
-
-intptr_t AcceptDialogUnshown(OptionsDialog::Procedure procedure, intptr_t initParam) {
-    OptionsDialog dialog(procedure);
-    dialog.Send(WM_INITDIALOG, 0, initParam);
-    dialog.DeliverPosted();
-    if (!dialog.ended) {
-        dialog.ClickButton(IDOK);
-        dialog.DeliverPosted();
-    }
-    return dialog.result;
+    return DialogBoxIndirectParam(instance, optionsDialogTemplate, procedure, initParam);
 }

@@ -2,7 +2,7 @@
 // the dialog template, before the main window exists. Its logic is
 // OptionsDialogProc; this file only shows the template and feeds it what the
 // user does.
-#include "app/OptionsDialog.h"
+#include "app/ModalDialog.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -146,7 +146,7 @@ bool DialogKeyOf(const SDL_KeyboardEvent& key, DialogKey& dialogKey) {
 }
 
 // Draws the template's controls; returns the push button clicked, or 0.
-int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
+int DrawControls(const DialogTemplate& dialogTemplate, ModalDialog& dialog) {
     int clicked = 0;
     for (int i = 0; i < dialogTemplate.controlCount; ++i) {
         const DialogControl& control = dialogTemplate.controls[i];
@@ -202,7 +202,7 @@ int DrawControls(const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
 // Turns the window's events into the dialog's messages; false once it ended.
 // A click ends the events taken for a frame: it is drawn pressed in one frame
 // and released in the next, so that two quick clicks are two clicks.
-bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
+bool HandleEvents(DialogWindow& shown, ModalDialog& dialog) {
     if (shown.releaseFrame) {
         shown.releaseFrame = false;
         return true;
@@ -238,7 +238,7 @@ bool HandleEvents(DialogWindow& shown, OptionsDialog& dialog) {
     return true;
 }
 
-void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, OptionsDialog& dialog) {
+void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, ModalDialog& dialog) {
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGuiIO& io = ImGui::GetIO();
@@ -266,7 +266,7 @@ void DrawFrame(DialogWindow& shown, const DialogTemplate& dialogTemplate, Option
 }
 
 intptr_t RunDialogWindow(void* /*instance*/, const DialogTemplate& dialogTemplate,
-                         OptionsDialog::Procedure procedure, intptr_t initParam) {
+                         ModalDialog::Procedure procedure, intptr_t initParam) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return -1;
     intptr_t result = -1;
@@ -274,7 +274,7 @@ intptr_t RunDialogWindow(void* /*instance*/, const DialogTemplate& dialogTemplat
         DialogWindow shown;
         if (!shown.Open(dialogTemplate))
             return -1;
-        OptionsDialog dialog(procedure);
+        ModalDialog dialog(dialogTemplate, procedure);
         dialog.Send(WM_INITDIALOG, 0, initParam);
         if (dialog.positioned)
             SDL_SetWindowPosition(shown.window, dialog.x, dialog.y);

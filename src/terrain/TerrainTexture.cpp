@@ -2,13 +2,13 @@
 
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
+#include "platform/SwapIntervalOff.h"
 #include "platform/WorkerThreads.h"
 #include "terrain/LoadingScreen.h"
 #include "terrain/TerrainBlend.h"
 #include "terrain/TerrainCache.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -47,27 +47,6 @@ int32_t UploadTile(int32_t previous, const char* name, const uint8_t* pixels, in
     return previous;
 }
 
-// While loading, the display is not waited for: the loading screen is paced by
-// time instead.
-class SwapIntervalOff {
-  public:
-    SwapIntervalOff() : context(SDL_GL_GetCurrentContext() != nullptr) {
-        if (context) {
-            previous = SDL_GL_GetSwapInterval();
-            SDL_GL_SetSwapInterval(0);
-        }
-    }
-    ~SwapIntervalOff() {
-        if (context)
-            SDL_GL_SetSwapInterval(previous);
-    }
-    SwapIntervalOff(const SwapIntervalOff&) = delete;
-    SwapIntervalOff& operator=(const SwapIntervalOff&) = delete;
-
-  private:
-    bool context;
-    int previous = 0;
-};
 
 // The blend, with the loading screen at every texel row but the very last,
 // whose screen the caller shows once the picture is made.

@@ -6,7 +6,7 @@
 #include <vector>
 
 // For a run, the settings OK stores at once on the buttons the dialog preselects, and the flags.
-TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
+TEST(CommandLine, PresetsAndFaults) {
     using A = CommandLine::Action;
     const struct {
         const char* line;
@@ -38,7 +38,8 @@ TEST(CommandLine, OptionsPreselectTheDialogsChoicesAndFaultsAreNamed) {
         EXPECT_EQ(line.error.empty(), c.action != A::Fail) << c.line;
         if (c.action != A::Run)
             continue;
-        AcceptDialogUnshown(OptionsDialogProc, reinterpret_cast<intptr_t>(&line.preset));
+        AcceptDialogUnshown(optionsDialogTemplate, OptionsDialogProc,
+                            reinterpret_cast<intptr_t>(&line.preset));
         EXPECT_EQ((std::vector<int>{appState.bitsPerPixel, appState.fullscreen,
                                     appState.largeTerrainTexture, line.noDialog, line.mute}),
                   c.settings)

@@ -1,7 +1,7 @@
 #include "app/Frame.h"
 #include "app/GameSounds.h"
+#include "app/PlayerCommands.h"
 #include "app/WindowProc.h"
-#include "effects/Shot.h"
 #include "image/BmpWriter.h"
 #include "math/Matrix4.h"
 #include "platform/GLWindow.h"
@@ -16,7 +16,6 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -54,13 +53,14 @@ class GameScene : public testing::Test {
     MessageBoxRecorder boxes; // a fatal error ends the test at once instead of waiting on a box
 };
 
-// The second tank speeds up every other frame, starting with the first.
-TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
+// The second tank speeds up every other frame, starting with the first; the chase camera follows
+// hull and turret; Q puts the tank back; sounds are placed as the frame's view shows the world.
+TEST_F(GameScene, FramesMoveTanksCameraAndSounds) {
     float previous = Dot(secondTank.thrust, secondTank.thrust); // squared, as below
     for (int frame = 1; frame <= 6; ++frame) {
         Frame(50); // a steady step, so the damping is the same each time
         const float now = Dot(secondTank.thrust, secondTank.thrust);
-        EXPECT_TRUE(frame % 2 ? now > previous : now < previous) << "frame " << frame;
+        EXPECT_EQ(now > previous, frame % 2 == 1) << "frame " << frame;
         previous = now;
     }
     EXPECT_NE(secondTank.body.rotation.z, 0.0f); // it turns a step in every frame
@@ -102,8 +102,9 @@ TEST_F(GameScene, CameraSecondTankKeysAndSoundsFollowTheFrames) {
     for (const auto& [direction, distance, leftLo, leftHi, rightLo, rightHi] : cases) {
         const auto [left, right] = GameSounds::Place(
             viewer - direction * -distance, appState.cameraPosition, appState.cameraAngles.y);
-        EXPECT_TRUE(left >= leftLo && left <= leftHi && right >= rightLo && right <= rightHi)
-            << distance << ": " << left << ", " << right;
+        EXPECT_EQ(std::tuple(std::clamp(left, leftLo, leftHi), std::clamp(right, rightLo, rightHi)),
+                  std::tuple(left, right))
+            << distance;
     }
 
     gameSounds.Stop();
@@ -119,7 +120,8 @@ class PlainScene : public GameScene {
     }
 };
 
-TEST_F(PlainScene, PanelCoversTheTopLeft128PixelsTintShowsExactlyWhenTheEyeIsAbove512) {
+// The panel covers the top left 128 pixels; the tint shows exactly when the eye is above 512.
+TEST_F(PlainScene, PanelAndTint) {
     Frame();
     auto allWhite = [&](int x, int y, int width, int height) {
         std::vector<uint8_t> rgb = ReadBackBuffer(x, y, width, height);
@@ -171,83 +173,68 @@ class ControllerScene : public GameScene {
     }
     void Axis(int axis, float at) { SDL_JoystickSetVirtualAxis(pad, axis, Sint16(at * 32767)); }
     void Button(int button, bool down) { SDL_JoystickSetVirtualButton(pad, button, down); }
-    void Press(int button, int frames) { // held for the frames, then let go for one
-        for (int i = 0; i <= frames; ++i) {
-            Button(button, i < frames);
-            Frame();
-        }
-    }
 
     SDL_Joystick* pad = nullptr;
 };
 
-TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAndGo) {
-    // Thrust along the hull after a frame of Up, the stick at y (forward is negative) or d-pad.
-    auto thrustAhead = [&](bool key, float y, bool dpad) {
-        firstTank.thrust = Vector4(0, 0, 0);
-        inputDevices->keyState[DIK_UP] = key ? 0x80 : 0;
-        Axis(SDL_CONTROLLER_AXIS_LEFTY, y);
-        Button(SDL_CONTROLLER_BUTTON_DPAD_UP, dpad);
-        Frame(50);
-        Vector4 ahead = firstTank.boxCorners[0] - firstTank.boxCorners[1];
-        return Dot(firstTank.thrust, ahead) / std::sqrt(Dot(ahead, ahead));
-    };
-    const float up = thrustAhead(true, 0, false);
-    ASSERT_GT(up, 0.0f);
-    const std::tuple<float, bool, float> drives[] = {
-        {-1, false, up}, {0, true, up}, {0.8f, false, -up}, {-0.2f, false, 0}};
-    for (const auto& [y, dpad, expected] : drives)
-        EXPECT_NEAR(thrustAhead(false, y, dpad), expected, 0.2f * up) << y << dpad;
-    const float heading = firstTank.body.rotation.z;
-    Axis(SDL_CONTROLLER_AXIS_LEFTX, -1);
-    Frame();
-    EXPECT_GT(firstTank.body.rotation.z, heading + 0.5f); // left, as the left arrow
+// The commands as a tuple, which prints what differs.
+auto Fields(const PlayerCommands& c) {
+    return std::tuple(c.quit, c.forward, c.backward, c.steerLeft, c.steerRight, c.switchTerrain,
+                      c.rebuild, c.resetTank, c.turretTurn, c.gunTurn, c.fire, c.switchCamera);
+}
 
-    // The right stick turns and raises as the mouse (forward as motion away), outside a dead zone.
-    auto aim = [&](float x, float y) {
-        const float turret = firstTank.turret.rotation.z, gun = firstTank.barrel.rotation.y;
-        Axis(SDL_CONTROLLER_AXIS_RIGHTX, x);
-        Axis(SDL_CONTROLLER_AXIS_RIGHTY, y);
-        Frame(20);
-        return std::pair(firstTank.turret.rotation.z - turret, firstTank.barrel.rotation.y - gun);
+// Each control of the pad, pressed alone and then held, asks what its key or mouse action does
+// (a switch once a press, a tap between two reads too); merged with the keys', once; the frame
+// drives as the stick asks; pads come and go.
+TEST_F(ControllerScene, AsksAsKeysAndMouse) {
+    const float turn = 0.12f * 20; // full deflection over a 20 ms frame
+    constexpr int kButton = 100;   // controls from here on are buttons
+    const struct {
+        int control;
+        float at;
+        PlayerCommands asked;
+    } rows[] = {
+        {SDL_CONTROLLER_AXIS_LEFTY, -1, {.forward = true}},
+        {SDL_CONTROLLER_AXIS_LEFTY, 0.8f, {.backward = true}},
+        {SDL_CONTROLLER_AXIS_LEFTY, -0.2f, {}}, // within the dead zone
+        {SDL_CONTROLLER_AXIS_LEFTX, -1, {.steerLeft = true}},
+        {SDL_CONTROLLER_AXIS_RIGHTX, 1, {.turretTurn = turn}},
+        {SDL_CONTROLLER_AXIS_RIGHTY, -1, {.gunTurn = -turn}},
+        {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1, {.fire = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_DPAD_UP, 1, {.forward = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, {.steerRight = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_A, 1, {.fire = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_B, 1, {.switchCamera = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1, {.switchCamera = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_Y, 1, {.switchTerrain = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_X, 1, {.resetTank = true}},
+        {kButton + SDL_CONTROLLER_BUTTON_BACK, 1, {.quit = true}},
     };
-    const auto [turn, raise] = aim(1, -1);
-    EXPECT_TRUE(turn < 0 && raise < 0) << turn << ", " << raise;
-    EXPECT_EQ(aim(0.2f, 0.2f), std::pair(0.0f, 0.0f));
-
-    // The trigger, then A, fire every frame as the left button; a trigger at rest does not.
-    for (int frame = 0; frame < 4; ++frame) {
-        EXPECT_EQ(effectActive, frame > 0);
-        shot.origin = Vector4(0, -5000, 0);
-        Axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, frame < 2 ? 1 : -1);
-        Button(SDL_CONTROLLER_BUTTON_A, frame >= 2);
-        Frame(20); // the shot's first step, short and steady
-        EXPECT_TRUE(Near(shot.origin, firstTank.muzzlePoint, 200)) << frame; // fired
+    for (const auto& [control, at, asked] : rows) {
+        const float rest = control == SDL_CONTROLLER_AXIS_TRIGGERRIGHT ? -1 : 0;
+        control < kButton ? Axis(control, at) : Button(control - kButton, true);
+        PlayerCommands held = asked;
+        held.switchCamera = held.switchTerrain = false;
+        EXPECT_EQ(Fields(ReadControllers(gameControllers, 20)), Fields(asked)) << control << at;
+        EXPECT_EQ(Fields(ReadControllers(gameControllers, 20)), Fields(held)) << control << at;
+        control < kButton ? Axis(control, rest) : Button(control - kButton, false);
+        ReadControllers(gameControllers, 20);
     }
-
-    // B or the right shoulder switches the camera once a press, held or tapped
-    // between two frames; so does Y the detail. X puts the tank back.
-    Press(SDL_CONTROLLER_BUTTON_B, 2);
-    EXPECT_EQ(turretView, 1);
     for (bool down : {true, false})
         Button(SDL_CONTROLLER_BUTTON_B, down), SDL_JoystickUpdate();
-    Frame();
-    EXPECT_EQ(turretView, 0);
-    Press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 2);
-    EXPECT_EQ(turretView, 1);
-    const unsigned char fine = appState.fineTerrain;
-    Press(SDL_CONTROLLER_BUTTON_Y, 2);
-    EXPECT_NE(appState.fineTerrain, fine);
-    firstTank.body.position.z = 40;
-    Press(SDL_CONTROLLER_BUTTON_X, 1);
-    EXPECT_NEAR(firstTank.body.position.z, 5.0f, 0.5f);
+    EXPECT_TRUE(ReadControllers(gameControllers, 20).switchCamera);
 
-    // Back posts the close that the loop takes after the frame.
-    Press(SDL_CONTROLLER_BUTTON_BACK, 1);
-    bool closed = false;
-    for (TakenMessage taken; PeekWindowMessage(taken);)
-        closed = closed || taken.message == WM_CLOSE;
-    EXPECT_TRUE(closed);
+    // Merged, what either asks for is asked once; the turns add up.
+    const PlayerCommands keys{.switchTerrain = true, .turretTurn = 3},
+        stick{.forward = true, .switchTerrain = true, .turretTurn = 0.5f};
+    PlayerCommands both = stick;
+    both.turretTurn = 3.5f;
+    EXPECT_EQ(Fields(Merge(keys, stick)), Fields(both));
+
+    // Thrust along the hull after a frame of the stick forward.
+    Axis(SDL_CONTROLLER_AXIS_LEFTY, -1);
+    Frame(50);
+    EXPECT_GT(Dot(firstTank.thrust, firstTank.boxCorners[0] - firstTank.boxCorners[1]), 0.0f);
 
     // Pulled out, it is let go; plugged in again, it is picked up (Plug checks).
     SDL_JoystickDetachVirtual(0);
@@ -255,4 +242,27 @@ TEST_F(ControllerScene, SticksAndButtonsDoWhatKeysAndMouseDoBackClosesPadsComeAn
     Frame();
     EXPECT_EQ(gameControllers.Count(), 0);
     Plug();
+}
+
+// H and the right button in the same frame as the pad's Y and B switch the detail and the camera
+// once each, and not again while held: two frames, so a switch made twice would undo itself.
+TEST_F(ControllerScene, SwitchesActOnce) {
+    ASSERT_TRUE(FocusWindow(glWindow.window)); // the game's own devices, on its window in front
+    inputDevices->Open(nullptr);
+    inputDevices->CreateKeyboard(glWindow.window);
+    inputDevices->CreateMouse(glWindow.window);
+    const unsigned char fine = appState.fineTerrain;
+    ASSERT_TRUE(Xdo("keydown h mousedown 3"));
+    Button(SDL_CONTROLLER_BUTTON_Y, true);
+    Button(SDL_CONTROLLER_BUTTON_B, true);
+    auto rightDown = [] { // in SDL's hands before the frame, so that all four come in one
+        SDL_PumpEvents();
+        return (SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_RMASK) != 0;
+    };
+    for (Uint32 start = SDL_GetTicks(); !rightDown() && SDL_GetTicks() - start < 10000;)
+        SDL_Delay(10);
+    Frame();
+    Frame();
+    Xdo("keyup h mouseup 3");
+    EXPECT_EQ(std::tuple(appState.fineTerrain != fine, int(turretView)), std::tuple(true, 1));
 }

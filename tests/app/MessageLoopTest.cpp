@@ -40,7 +40,7 @@ void FloodThenClose() {
 }
 } // namespace
 
-TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue) {
+TEST(MessageLoop, CloseWithinTwoFrames) {
     // 10,000 input events, a queue full of input, a queue full of messages.
     for (const Flood& tried : {Flood{true, 10000}, Flood{true, 1 << 30}, Flood{false, 1 << 30}}) {
         flood = tried;
@@ -53,9 +53,9 @@ TEST(MessageLoop, APostedCloseEndsTheLoopWithinTwoFramesWhateverWaitsInTheQueue)
         inputDevices->CreateKeyboard(glWindow.window);
         inputDevices->CreateMouse(glWindow.window);
         RunMessageLoop();
-        EXPECT_TRUE(flood.frames <= 2 && !flood.frameAfterClose)
-            << tried.input << " " << tried.count << ": " << flood.frames;
-        EXPECT_TRUE(inputDevices == nullptr && log.Finish().ends_with("Log file closed\n"));
+        EXPECT_LE(flood.frames, 2) << tried.input << " " << tried.count;
+        EXPECT_EQ(std::tuple(flood.frameAfterClose, inputDevices), std::tuple(false, nullptr));
+        EXPECT_TRUE(log.Finish().ends_with("Log file closed\n"));
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         SDL_DestroyWindow(glWindow.window);
         glWindow.window = nullptr;

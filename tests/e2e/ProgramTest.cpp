@@ -26,10 +26,9 @@ void ExpectMainWindow(ProgramRun& run, unsigned long main, bool fullscreen) {
 // Holds the key for the seconds and then, on a slow machine, on until `until` says yes.
 void Hold(ProgramRun& run, unsigned long window, const std::string& key, double seconds,
           const std::function<bool()>& until) {
-    ASSERT_TRUE(run.Focus(window) &&
-                run.Xdo("keydown " + key + " sleep " + std::to_string(seconds)));
+    ASSERT_TRUE(run.Focus(window) && Xdo("keydown " + key + " sleep " + std::to_string(seconds)));
     PollFor(10, until);
-    ASSERT_TRUE(run.Xdo("keyup " + key));
+    ASSERT_TRUE(Xdo("keyup " + key));
 }
 
 // The share of pixels that differ clearly between two pictures.
@@ -74,7 +73,7 @@ size_t Rebuilds(ProgramRun& run) { // each landscape load after the first
 // Escape, and Tab then Enter, cancel before any window; arrows on a radio pair change what OK
 // stores; Alt+F4 and the title bar's close button close it unread (windowed, 16 tiles of 256);
 // the display options pre-select the buttons OK then stores. Escape or Alt+F4 end the game.
-TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread) {
+TEST(Dialog, KeysAndCloses) {
     const struct {
         std::vector<std::string> arguments;
         const char* keys; // none: the title bar's close button
@@ -91,7 +90,7 @@ TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread)
         ASSERT_NE(dialog, 0u) << run.Describe();
         auto [x, y, width, height] = run.Geometry(dialog);
         auto [left, right, top, bottom] = run.FrameExtents(dialog);
-        EXPECT_TRUE(x - left == 160 && y - top == 140) << x << ", " << y;
+        EXPECT_EQ(std::tuple(x - left, y - top), std::tuple(160, 140));
         EXPECT_EQ(top > 0, run.Managed()) << top; // its title bar
         ASSERT_TRUE(*test.keys ? run.Key(dialog, test.keys) : run.CloseFromTitleBar(dialog));
         if (test.tiles == 0) {
@@ -113,7 +112,7 @@ TEST(Dialog, TabEnterAndEscapeCancelArrowsChangeWhatOkStoresAltF4ClosesItUnread)
 // waiting for minutes); each quick tap of R rebuilds the scene once, in the same slot; H held
 // for over a second switches the detail and rebuilds once; a tap of Escape ends the game, the
 // log holding the start-up in its order.
-TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscapeEnds) {
+TEST(Play, FullScreenBurstsAndTaps) {
     ProgramRun run;
     unsigned long main = run.StartGame(true);
     ExpectMainWindow(run, main, true);
@@ -123,9 +122,9 @@ TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscap
     for (int i = 0; i < 5000; ++i)
         burst += i % 2 == 0 ? "mousemove_relative 3 2\n" : "mousemove_relative -- -3 -2\n";
     std::ofstream((run.dir() / "burst.xdo").string()) << burst; // one xdotool for them all
-    ASSERT_TRUE(run.Xdo((run.dir() / "burst.xdo").string()));
+    ASSERT_TRUE(Xdo((run.dir() / "burst.xdo").string()));
     for (size_t tap = 1; tap <= 12; ++tap) {
-        ASSERT_TRUE(run.Xdo("key --delay 0 r")); // down and up at once
+        ASSERT_TRUE(Xdo("key --delay 0 r")); // down and up at once
         ASSERT_TRUE(PollFor(10, [&] { return Rebuilds(run) >= tap; })) << "tap " << tap;
     }
     Hold(run, main, "h", 1.2, [] { return true; });
@@ -146,7 +145,7 @@ TEST(Play, FullScreenTakesBurstsOfMotionEachTapOfRAndHHeldRebuildOnceATapOfEscap
 // the mouse again. With the turret turned, a right click switches the camera to the turret's
 // direction and the next one back. Arrows steer and drive, a left click fires a shot that bursts
 // on the ground, and the title bar's close button ends the game.
-TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMoveClicksFire) {
+TEST(Play, WindowedMouseArrowsAndClicks) {
     ProgramRun run;
     unsigned long main = run.StartGame(false);
     ExpectMainWindow(run, main, false);
@@ -164,7 +163,7 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
         return change;
     };
     // The tank settles on the ground; then, nothing held, the view stays.
-    ASSERT_TRUE(run.Xdo("mousemove_relative -- 90 0"));
+    ASSERT_TRUE(Xdo("mousemove_relative -- 90 0"));
     double idle = 1;
     PollFor(10, [&] {
         Pause(0.3);
@@ -173,14 +172,15 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
         still = next;
         return idle >= 0 && idle < 0.05;
     });
-    ASSERT_TRUE(idle >= 0 && idle < 0.05) << idle;
+    ASSERT_GE(idle, 0);
+    ASSERT_LT(idle, 0.05);
     for (int round = 1; round <= 3; ++round) {
-        ASSERT_TRUE(run.Xdo("click 3"));
+        ASSERT_TRUE(Xdo("click 3"));
         EXPECT_GE(changeTo(still, idle + 0.3, 1), idle + 0.3) << round << ": no turn to the turret";
-        ASSERT_TRUE(run.Xdo("click 3"));
+        ASSERT_TRUE(Xdo("click 3"));
         EXPECT_LE(changeTo(still, 0, idle + 0.1), idle + 0.1) << round << ": not back";
     }
-    ASSERT_TRUE(run.Xdo("mousemove_relative -- -90 0"));
+    ASSERT_TRUE(Xdo("mousemove_relative -- -90 0"));
 
     Pause(0.3);
     const std::vector<uint8_t> before = run.Picture(main);
@@ -191,10 +191,10 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
     Hold(run, main, "Up", 1.5, [&] { return Changed(turned, run.Picture(main)) > idle + 0.05; });
     EXPECT_GT(changeTo(turned, idle + 0.05, 1), idle + 0.05);
 
-    ASSERT_TRUE(run.Xdo("mousemove_relative -- 0 30")); // the gun down towards the ground
+    ASSERT_TRUE(Xdo("mousemove_relative -- 0 30")); // the gun down towards the ground
     Pause(0.3);
     EXPECT_LT(FirePixels(run.Picture(main)), 200);
-    ASSERT_TRUE(run.Xdo("click 1"));
+    ASSERT_TRUE(Xdo("click 1"));
     EXPECT_TRUE(PollFor(10, [&] { return FirePixels(run.Picture(main)) > 2000; }));
 
     ASSERT_TRUE(FocusElsewhere(run)); // the pointer free to reach the title bar
@@ -203,7 +203,7 @@ TEST(Play, TheMouseComesBackAfterAnotherWindowRightClicksSwitchTheCameraArrowsMo
 }
 
 // Its box answered, or a termination request while it is up (a logout, Ctrl+C): exit code 1.
-TEST(Play, AMissingTextureEndsWithAFatalErrorAndExitCodeOne) {
+TEST(Play, MissingTextureIsFatal) {
     for (int signal : {0, SIGTERM, SIGINT}) {
         ProgramRun run;
         std::filesystem::remove(run.dir() / "textures/water.bmp");

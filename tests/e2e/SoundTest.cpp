@@ -38,7 +38,8 @@ std::vector<double> Windows(const std::string& mix, size_t from, size_t to) {
 
 } // namespace
 
-TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanFar) {
+// The engine follows the throttle, a shot launches, its burst is louder near than far.
+TEST(Sound, EngineShotAndBurstLevels) {
     ProgramRun run;
     const std::string raw = (run.dir() / "mix.raw").string();
     setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -47,16 +48,15 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
     ASSERT_TRUE(run.Focus(main)) << run.Describe();
     Pause(1.5); // the tank settles on the ground
     const size_t still = ReadFileText(raw).size();
-    ASSERT_TRUE(run.Xdo("sleep 1 keydown Up sleep 1"));
+    ASSERT_TRUE(Xdo("sleep 1 keydown Up sleep 1"));
     const size_t driving = ReadFileText(raw).size();
-    ASSERT_TRUE(run.Xdo("sleep 1.5 keyup Up sleep 1 mousemove_relative -- 0 -90 sleep 1"));
+    ASSERT_TRUE(Xdo("sleep 1.5 keyup Up sleep 1 mousemove_relative -- 0 -90 sleep 1"));
     const size_t upwards =
         ReadFileText(raw).size(); // the gun points up: the shot falls back by the tank
-    ASSERT_TRUE(
-        run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 8 mousemove_relative -- 0 45 sleep 1"));
+    ASSERT_TRUE(Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 8 mousemove_relative -- 0 45 sleep 1"));
     const size_t aslant = ReadFileText(raw).size(); // 45 degrees up: it bursts some 1500 units away
-    ASSERT_TRUE(run.Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 6.5"));
-    ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
+    ASSERT_TRUE(Xdo("mousedown 1 sleep 0.1 mouseup 1 sleep 6.5"));
+    ASSERT_TRUE(run.Focus(main) && Xdo("keydown Escape sleep 0.3 keyup Escape"));
     ExpectCleanEnd(run);
     EXPECT_NE(run.Log().find(kLastTexture + "Sound on: 44100 Hz, 2 channels, driver 'disk'.\n"),
               std::string::npos)
@@ -76,7 +76,7 @@ TEST(Sound, TheEngineFollowsTheThrottleAShotLaunchesAndItsBurstIsLouderNearThanF
 }
 
 // No output, muted, or no files: a silent game, its reason in the log after the textures.
-TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
+TEST(Sound, SilentWithoutOutput) {
     const std::string muted =
         "Sound muted (--mute or ZEZIVOZE_MUTE): the game runs without sound.\n";
     std::string missing = "Sound on: 44100 Hz, 2 channels, driver 'disk'.\n";
@@ -105,7 +105,7 @@ TEST(Sound, WithoutAnOutputMutedOrWithoutItsFilesTheGameRunsSilently) {
         const unsigned long main = run.StartWithoutDialog(arguments);
         ASSERT_TRUE(run.Focus(main)) << run.Describe();
         Pause(1.0);
-        ASSERT_TRUE(run.Focus(main) && run.Xdo("keydown Escape sleep 0.3 keyup Escape"));
+        ASSERT_TRUE(run.Focus(main) && Xdo("keydown Escape sleep 0.3 keyup Escape"));
         ExpectCleanEnd(run);
         EXPECT_NE(run.Log().find(kLastTexture + lines), std::string::npos) << run.Log();
         EXPECT_EQ(std::filesystem::exists(raw), lines == missing + "BMP File") << lines;

@@ -47,16 +47,34 @@ class Effects : public testing::Test {
 } // namespace
 
 // The known sequence from state 1; the second value shows the 15-bit mask (51235 without).
-TEST(RandomGenerator, FollowsTheRecurrenceFromStateOne) {
+TEST(RandomGenerator, RecurrenceFromStateOne) {
     RandomGenerator generator;
     for (int expected : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
         EXPECT_EQ(generator.Next(), expected);
 }
 
-TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsComeOnSchedule) {
+// Streaks laid out to the bit along their directions (divided by the single-precision root of
+// Dot); heads lead, followers trail, heads fade; the plume's puffs come out on their schedule.
+TEST_F(Effects, BurstAndPlume) {
     Burst& burst = shot.burst;
+    RandomGenerator replay = randomGenerator; // Start's draws again, in their order
+    auto centred = [&](float scale) { return (replay.NextUnit() - 0.5f) * scale; };
     burst.Start(Vector4(1000, 50, 2000), 16, 8);
-    ASSERT_TRUE(burst.streaks.size() == 16 && burst.streaks[1].size() == 8);
+    ASSERT_EQ(std::tuple(burst.streaks.size(), burst.streaks[1].size()), std::tuple(16u, 8u));
+    for (int g = 0; g < 16; ++g) {
+        const float length = centred(225), cx = 1000 + centred(75), cz = 2000 + centred(75);
+        const Vector4 v{centred(9), centred(1.5f) + 5.5f, centred(9)};
+        const float root = std::sqrt(Dot(v, v));
+        for (int e = 0; e < 8; ++e) {
+            const float s = length / 8.0f * float(e);
+            const Sprite& spark = burst.streaks[g][e];
+            EXPECT_EQ(
+                std::tuple(Xyz(spark.position), int(spark.colour[1])),
+                std::tuple(Xyz({cx - v.x / root * s, 50 - v.y / root * s, cz - v.z / root * s}),
+                           int(centred(32) + 64)))
+                << "streak " << g << " spark " << e;
+        }
+    }
     const std::vector<Sprite> before = burst.streaks[1];
     burst.Update(50); // dt = 1
     const std::vector<Sprite>& after = burst.streaks[1];
@@ -73,7 +91,8 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsCo
     burst.streaks[1][0].colour[3] = 9;
     burst.Update(50);
     burst.Update(50);
-    EXPECT_TRUE(burst.streaks[1][0].colour[3] == 8 && burst.streaks[1][7].colour[3] == 1);
+    EXPECT_EQ(std::tuple(int(burst.streaks[1][0].colour[3]), int(burst.streaks[1][7].colour[3])),
+              std::tuple(8, 1));
 
     // The plume starts at the impact and releases one puff per update on its schedule.
     const Vector4 impact(10, 20, 30);
@@ -81,13 +100,13 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsCo
     plume.Start(impact, 100);
     ASSERT_EQ(plume.puffs.size(), 100u);
     const uint8_t* grey = plume.puffs[99].colour; // grey, opaque, at the impact
-    EXPECT_TRUE(grey[0] == 128 && grey[1] == 128 && grey[2] == 128 && grey[3] == 255 &&
-                Near(plume.puffs[99].position, impact, 0));
+    EXPECT_EQ(std::vector<int>(grey, grey + 4), (std::vector<int>{128, 128, 128, 255}));
+    EXPECT_EQ(Xyz(plume.puffs[99].position), Xyz(impact));
     const Sprite first = plume.puffs[0];
     plume.Update(50); // puff 0 moves at once, the wind on its speed; no other puff
     EXPECT_TRUE(Near(plume.puffs[0].position - first.velocity, impact, 1e-5f));
     EXPECT_TRUE(Near(plume.puffs[0].velocity - first.velocity, {0.01f, 0, -0.03f}, 1e-6f));
-    EXPECT_TRUE(plume.puffs[0].colour[3] == 254 && plume.visibleCount == 1);
+    EXPECT_EQ(std::tuple(int(plume.puffs[0].colour[3]), plume.visibleCount), std::tuple(254, 1));
     // The second update releases puff 1 after its move, the fourth puff 2.
     for (int u = 2; u <= 4; ++u) {
         plume.Update(50);
@@ -99,16 +118,24 @@ TEST_F(Effects, BurstHeadsLeadFollowersTrailHeadsFadeToTheSparkCountPlumePuffsCo
     // Released puffs fade to nothing and stay; no more than puffCount come out.
     for (int i = 0; i < 600; ++i)
         plume.Update(50);
-    EXPECT_TRUE(plume.visibleCount == 100 &&
-                plume.puffs[0].colour[3] + plume.puffs[99].colour[3] == 0);
+    EXPECT_EQ(
+        std::tuple(plume.visibleCount, int(plume.puffs[0].colour[3] + plume.puffs[99].colour[3])),
+        std::tuple(100, 0));
 }
 
-TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
-    // v has the length 7: the pairs lie 60 / 7 apart, backwards along (2, 3, 6) / 7.
-    shot.Spawn(Vector4(1000, 0, 0), Vector4(2, 3, 6), 7);
-    for (int i = 0; i < 14; ++i) {
-        const float s = 60.0f / 7.0f * float(i / 2) / 7.0f;
-        EXPECT_TRUE(Near(shot.points[i], {(i % 2 ? 1005 : 995) - 2 * s, -3 * s, -6 * s})) << i;
+// Ribbon and flight to the bit, against their arithmetic in the same order: pairs 60 / n apart
+// back along the direction; at every whole-ms step, gravity times 40, times the step.
+TEST_F(Effects, ShotFliesAndExplodesOnce) {
+    for (const Vector4& v : {Vector4(3, 4, 10), Vector4(-0.7f, -2.9f, 0.013f),
+                             Vector4(11.3f, 0.37f, -5.1f), Vector4(0, 4, -5.1f)}) {
+        const float root = std::sqrt(Dot(v, v));
+        shot.Spawn(Vector4(1000.5f, 0, 0), v, 7); // y and z keep every bit
+        for (int i = 0; i < 14; ++i) {
+            const float s = 60.0f / 7.0f * float(i / 2);
+            EXPECT_EQ(Xyz(shot.points[i]), Xyz({1000.5f + (i % 2 ? 5.0f : -5.0f) - v.x / root * s,
+                                                -(v.y / root * s), -(v.z / root * s)}))
+                << v.x << ", " << v.y << ", " << v.z << " point " << i;
+        }
     }
     // Pair k is (n - k) / n opaque, truncated.
     EXPECT_EQ(std::vector<int>(shot.alphas.begin(), shot.alphas.end()),
@@ -117,18 +144,23 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
     shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
     EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3), 0));
 
-    // Far above the ground, 17 ms (0.34 of a 50 ms step): the head moves on at its speed,
-    // which gains gravity (-0.01) times 40.
-    shot.Spawn(Vector4(3000, 5000, 3000), Vector4(0.25f, 0, 10), 60);
-    shot.Update(17);
-    EXPECT_TRUE(Near(shot.velocity, {0.25f, -0.136f, 10}, 1e-5f));
-    EXPECT_TRUE(Near(shot.points[0], {2995.085f, 5000, 3003.4f}, 1e-3f));
-    // Each update moves the ribbon on by a pair: pair k holds the head of k - 1 updates ago.
+    const Vector4 v(0.25f, 0, 10), g = appState.gravity;
+    for (int ms = 1; ms <= 250; ++ms) {
+        shot.Spawn(Vector4(3000, 5000, 3000), v, 60); // far above the ground
+        shot.Update(float(ms));
+        const float dt = float(ms) * 0.02f;
+        EXPECT_EQ(std::tuple(Xyz(shot.velocity), Xyz(shot.points[0])),
+                  std::tuple(Xyz({v.x, g.y * 40.0f * dt, v.z}),
+                             Xyz({2995.0f + v.x * dt, 5000.0f, 3000.0f + v.z * dt})))
+            << ms << " ms";
+    }
+    // Pair k holds the head of k - 1 updates ago.
     shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
     shot.Update(50);
     EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
     shot.Update(50);
-    EXPECT_TRUE(Near(shot.points[4], Vector4(2995, 150, 3010)) && !shot.exploded);
+    EXPECT_EQ(std::tuple(Xyz(shot.points[4]), int(shot.exploded)),
+              std::tuple(Xyz({2995, 150, 3010}), 0));
 
     // Below the ground it explodes once until spawned again.
     for (int n : {0, -3, 1, 60}) {
@@ -142,13 +174,13 @@ TEST_F(Effects, ShotRibbonFliesToTheBitMovesOnAndExplodesOnce) {
     // goes on; spawned again above, unexploded, the old effects stand still.
     const uint32_t afterImpact = randomGenerator.state;
     shot.Update(50);
-    EXPECT_TRUE(randomGenerator.state == afterImpact && shot.plume.clock == 100.0f);
+    EXPECT_EQ(std::tuple(randomGenerator.state, shot.plume.clock), std::tuple(afterImpact, 100.0f));
     shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
     shot.Update(50);
-    EXPECT_TRUE(!shot.exploded && shot.plume.clock == 100.0f);
+    EXPECT_EQ(std::tuple(int(shot.exploded), shot.plume.clock), std::tuple(0, 100.0f));
 }
 
-TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
+TEST_F(Effects, ImpactDrawnAdditively) {
     // Eye above and behind the landing point, looking down the -z axis.
     appState.cameraAngles = Vector4(25, 0, 0);
     appState.cameraPosition = Vector4(-3000, -330, -3500);
@@ -162,7 +194,7 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
     for (int frames = 1; !shot.exploded && frames < 200; ++frames) {
         Frame();
         DrawRibbon();
-        EXPECT_TRUE(frames != 8 || Census(gl.ReadPixels()).white > 200); // the ribbon in flight
+        EXPECT_GT(Census(gl.ReadPixels()).white, frames == 8 ? 200 : -1); // the ribbon in flight
     }
     ASSERT_TRUE(shot.exploded);
     EXPECT_NEAR(shot.points[0].y, 100.0f, 10.0f);
@@ -174,8 +206,9 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
     }
     Frame();
     const Census impact(gl.ReadPixels());
-    EXPECT_TRUE(impact.orange > 500 && impact.white > 100 && impact.darker == 0)
-        << impact.orange << " orange, " << impact.white << " white, " << impact.darker;
+    EXPECT_EQ(std::tuple(impact.orange > 500, impact.white > 100, impact.darker),
+              std::tuple(true, true, 0))
+        << impact.orange << " orange, " << impact.white << " white";
 
     // Respawned above, Update draws no old sparks or puffs; one or two pairs make no segment.
     for (int n : {60, 1, 2}) {
@@ -187,8 +220,9 @@ TEST_F(Effects, RibbonFliesThenSparksAndPuffsAreAddedWhereItLands) {
     }
 }
 
-// Impacts replace the effects' display lists, not pile them up; Release gives them back.
-TEST_F(Effects, ImpactsKeepTwoDisplayListsAMissingStarBindsNothingSpritesFaceTheViewer) {
+// Impacts replace the effects' display lists, not pile them up; Release gives them back. A
+// missing star binds nothing; sprites face the viewer.
+TEST_F(Effects, ListsBindingAndFacing) {
     for (int i = 0; i < 200; ++i)
         FireShotIntoTheGround(shot, i);
     EXPECT_EQ(LiveDisplayLists(1 << 16), 2); // the burst's and the plume's

@@ -11,7 +11,6 @@
 
 #include <GL/gl.h>
 #include <algorithm>
-#include <malloc.h>
 #include <ranges>
 
 // Flat ground at 100 (64 x 64 samples, x and z about 0 to 6095), white pictures
@@ -45,9 +44,4 @@ inline void FireShotIntoTheGround(Shot& shot, int i) {
 // Live display lists among the names 1 to highest; a driver may give each impact new names.
 inline int LiveDisplayLists(uint32_t highest) {
     return int(std::ranges::count_if(std::views::iota(1u, highest + 1), glIsList));
-}
-
-// Bytes the heap has handed out and not had back.
-inline size_t HeapInUse() {
-    return mallinfo2().uordblks;
 }

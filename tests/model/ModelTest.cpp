@@ -52,7 +52,8 @@ class ModelFormat : public testing::Test {
 };
 } // namespace
 
-TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicturesByBaseName) {
+// Loads what the writer wrote, in any order and again; draws it; finds pictures by base name.
+TEST_F(ModelFormat, RoundTripDrawAndNames) {
     // Section keys are four running sums of unsigned bytes; the file id is little-endian: s1..s4.
     EXPECT_EQ(std::tuple(SectionHash("abc", 3), SectionHash("\xff\xff", 2),
                          Array(ModelWriter().Bytes().data(), 4)),
@@ -148,7 +149,7 @@ TEST_F(ModelFormat, LoadsWhatTheWriterWroteInAnyOrderAgainDrawsItAndFindsPicture
 }
 
 // Every damaged file ends the program; none is read outside its data.
-TEST_F(ModelFormat, WrongIdCutHeaderDamagedSectionsBadCornersAndOverlongPaths) {
+TEST_F(ModelFormat, DamagedFilesEndTheProgram) {
     ExpectDamaged({0x11, 0x61, 0x24, 0x41}, "wrong file id");
     ExpectDamaged({0x10, 0x61}, "it ends before its file id");
     std::vector<uint8_t> bytes = SmallModel().Bytes();

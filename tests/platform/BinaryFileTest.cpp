@@ -1,7 +1,7 @@
 #include "platform/BinaryFile.h"
 #include "support/TestSupport.h"
 
-TEST(BinaryFile, IntegersAreLittleEndianBothWaysAndReadFFPastTheEndOrWhenNotOpen) {
+TEST(BinaryFile, LittleEndianAndFFPastTheEnd) {
     TempDir dir;
     const std::string path = dir.File("ints.bin");
     const int32_t values[2] = {-2, 0x0A0B0C0D};
@@ -30,6 +30,8 @@ TEST(BinaryFile, IntegersAreLittleEndianBothWaysAndReadFFPastTheEndOrWhenNotOpen
         (std::vector<uint32_t>{0xFFFE, 0x0A0B, 0x0C0DFFFF, 0xFFFF0A0B, 0xFFFFFFFF, 0xFFFFFFFF}));
     // Three bytes whole, then two with one left; a file that did not open neither reads nor writes.
     in.Seek(4, 0);
-    EXPECT_TRUE(in.ReadBlock(3, block) == 1 && block[2] == 0x0B && in.ReadBlock(2, block) == 0);
-    EXPECT_TRUE(closed.ReadBlock(2, block) == 0 && closed.WriteBlock(2, block) == 0);
+    const int whole = in.ReadBlock(3, block), third = block[2], cut = in.ReadBlock(2, block);
+    EXPECT_EQ(
+        std::tuple(whole, third, cut, closed.ReadBlock(2, block), closed.WriteBlock(2, block)),
+        std::tuple(1, 0x0B, 0, 0, 0));
 }

@@ -1,7 +1,7 @@
 #include "platform/ErrorLog.h"
 #include "support/TestSupport.h"
 
-TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
+TEST(ErrorLog, WritesVerbatimClosesOnce) {
     MessageBoxRecorder boxes;
     TempDir dir;
     const std::string path = dir.File("error.out"), second = dir.File("second.out");
@@ -28,7 +28,7 @@ TEST(ErrorLog, WritesMessagesVerbatimCutToTheBufferAndClosesOnce) {
 }
 
 // The log gets the prefix, the box the bare message; with no log open it still tells and fails.
-TEST(ErrorLogDeathTest, FatalWritesShowsClosesAndExitsWithOne) {
+TEST(ErrorLogDeathTest, FatalExitsWithOne) {
     EXPECT_EQ(LogOfFatal([] { errorLog.Fatal("Unable to load texture '%s'", "no/such/file.bmp"); },
                          false, "\\[FATAL ERROR\\] Unable to load texture 'no/such/file\\.bmp'"),
               "FATAL ERROR: Unable to load texture 'no/such/file.bmp'");

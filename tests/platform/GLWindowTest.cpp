@@ -19,13 +19,13 @@ intptr_t TestWindowProc(WindowHandle handle, uint32_t message, uintptr_t, intptr
 }
 } // namespace
 
-TEST(GLWindow, WindowedCreateGivesA640By480ContextThatDestroyReleasesOnce) {
+TEST(GLWindow, CreateResizeDestroy) {
     GLWindow window;
     windowUnderTest = &window;
     window.SetFullscreen(0);
     window.SetWindowProc(TestWindowProc);
     window.Create(640, 480, nullptr, "Zezivoze", 32, nullptr);
-    ASSERT_TRUE(window.window != nullptr && window.IsLive());
+    ASSERT_EQ(std::tuple(window.window != nullptr, window.IsLive()), std::tuple(true, true));
 
     // One size message sets the viewport; a height of 0 keeps 1.
     GLint viewport[4], resized[4], depthBits = 0, doubleBuffered = 0;
@@ -43,13 +43,15 @@ TEST(GLWindow, WindowedCreateGivesA640By480ContextThatDestroyReleasesOnce) {
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     ASSERT_EQ(SDL_PushEvent(&event), 1);
     TakenMessage taken{};
-    EXPECT_TRUE(PeekWindowMessage(taken) && taken.message == WM_SIZE &&
-                taken.longParam == (800 | 600 << 16));
+    EXPECT_TRUE(PeekWindowMessage(taken));
+    EXPECT_EQ(std::tuple(taken.message, taken.longParam),
+              std::tuple(uint32_t(WM_SIZE), intptr_t(800 | 600 << 16)));
     window.Destroy();
-    EXPECT_TRUE(!window.IsLive() && SDL_GL_GetCurrentContext() == nullptr);
+    EXPECT_EQ(std::tuple(window.IsLive(), SDL_GL_GetCurrentContext()), std::tuple(false, nullptr));
     GLTestContext other; // made current: a second Destroy releases nothing, this one neither
     SDL_GLContext current = SDL_GL_GetCurrentContext();
     window.Destroy();
-    EXPECT_TRUE(current != nullptr && SDL_GL_GetCurrentContext() == current);
+    EXPECT_EQ(std::tuple(current != nullptr, SDL_GL_GetCurrentContext()),
+              std::tuple(true, current));
     SDL_DestroyWindow(window.window); // the window itself is SDL's to take back
 }

@@ -48,7 +48,7 @@ void RunUntilAFault(Fault fault) {
 }
 } // namespace
 
-TEST(WorkerThreadsDeathTest, AFatalErrorWhileHelpersRunEndsTheProgramAfterThem) {
+TEST(WorkerThreadsDeathTest, FatalEndsAfterTheHelpers) {
     for (auto [fault, message] : {std::pair{Fault::FatalOnHelper, "a helper failed\n"},
                                   {Fault::ExceptionOnHelper, "Exception Occurred\n"},
                                   {Fault::FatalOnCaller, "row 300 failed\n"}})

@@ -163,3 +163,21 @@ testing::AssertionResult Near(const Vector4& a, const Vector4& b, float toleranc
          << ", " << b.z;
     return testing::AssertionFailure() << text.str();
 }
+
+bool Xdo(const std::string& arguments) {
+    return std::system(("timeout 20 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool FocusWindow(SDL_Window* window) {
+    auto focused = [&] {
+        SDL_PumpEvents(); // SDL learns of it through its events
+        return (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    };
+    for (int attempt = 0; attempt < 3 && !focused(); ++attempt) {
+        Xdo("search --sync --onlyvisible --name '^" + std::string(SDL_GetWindowTitle(window)) +
+            "$' mousemove --sync --window %1 50 50 windowfocus --sync %1");
+        for (Uint32 start = SDL_GetTicks(); !focused() && SDL_GetTicks() - start < 10000;)
+            SDL_Delay(10);
+    }
+    return focused();
+}

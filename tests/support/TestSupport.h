@@ -8,7 +8,10 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
+
+struct SDL_Window;
 
 // Shared test helpers: scratch folders, a real OpenGL context, message boxes recorded
 // instead of shown, and the global log on a file of the test's own.
@@ -101,3 +104,16 @@ std::string LogOfFatal(const std::function<void()>& body, bool withContext = fal
 
 // x, y and z within tolerance (0: the same floats) and w = 1.
 testing::AssertionResult Near(const Vector4& a, const Vector4& b, float tolerance = 1e-3f);
+
+// x, y and z together, so that an exact comparison prints all three.
+inline std::tuple<float, float, float> Xyz(const Vector4& v) {
+    return {v.x, v.y, v.z};
+}
+
+// Runs xdotool on the current display, as a person's keys and pointer (through XTEST); whether
+// it succeeded. A time limit ends a search that never finds, or a move that a grab keeps waiting.
+bool Xdo(const std::string& arguments);
+
+// Moves the pointer over the window and gives it the focus, as a click would with no window
+// manager (asked again when a busy machine lets a request pass); whether the window has it.
+bool FocusWindow(SDL_Window* window);
