@@ -70,8 +70,8 @@ class World : public testing::Test {
     // Holds a key for the seconds (in one xdotool call: no frame lost between press and release).
     void Hold(unsigned long window, const char* key, double seconds) {
         ASSERT_TRUE(run.Focus(window)) << run.Describe();
-        ASSERT_TRUE(run.Xdo(std::string("keydown ") + key + " sleep " + std::to_string(seconds) +
-                            " keyup " + key))
+        ASSERT_TRUE(Xdo(std::string("keydown ") + key + " sleep " + std::to_string(seconds) +
+                        " keyup " + key))
             << key;
     }
 
@@ -115,11 +115,11 @@ TEST_F(World, TheSmallMapsEdgeHoldsTheTank) {
 TEST_F(World, ATankDrivenIntoTheEdgeStandsThere) {
     const unsigned long window = Start(WriteMap(64, 64));
     ASSERT_NE(window, 0u) << run.Describe();
-    ASSERT_TRUE(run.Focus(window) && run.Xdo("keydown Down sleep 18"));
+    ASSERT_TRUE(run.Focus(window) && Xdo("keydown Down sleep 18"));
     const std::vector<uint8_t> before = run.Picture(window);
     Pause(1);
     const std::vector<uint8_t> after = run.Picture(window);
-    ASSERT_TRUE(run.Xdo("keyup Down"));
+    ASSERT_TRUE(Xdo("keyup Down"));
     EXPECT_GT(GroundShare(after), 0.5);
     EXPECT_LT(Moved(before, after), 0.01); // the tank stands
 }
