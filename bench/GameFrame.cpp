@@ -7,6 +7,7 @@
 //   bench_GameFrame                  everything below (needs an X display)
 //   bench_GameFrame --start DIR      one start-up in DIR; prints its times
 
+#include "BenchClock.h"
 #include "app/Frame.h"
 #include "app/GameSounds.h"
 #include "app/TextureTable.h"
@@ -36,12 +37,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
 double ResidentMiB() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {

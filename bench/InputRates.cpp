@@ -6,6 +6,7 @@
 //   bench_InputRates --program PATH   the time to the end only, with another build's
 //                                     program (to compare before and after a change)
 
+#include "BenchClock.h"
 #include "app/Frame.h"
 #include "app/WinMain.h"
 #include "e2e/ProgramRun.h"
@@ -28,12 +29,6 @@ namespace {
 constexpr int kMotionsPerSecond = 1000;
 constexpr double kAimSeconds = 3.0;
 const char* const kEscapePress = "keydown Escape sleep 0.1 keyup Escape";
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

@@ -8,6 +8,7 @@
 //   bench_TerrainMaps 32 1024 ...      the sizes given
 //   bench_TerrainMaps --child DIR T    one game in DIR, spawned at time T; prints its figures
 
+#include "BenchClock.h"
 #include "image/BmpReader.h"
 #include "image/BmpWriter.h"
 #include "platform/GLWindow.h"
@@ -30,12 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
 // The peak resident memory of this process so far, MiB.
 double PeakMiB() {
     double kib = 0;
