@@ -298,6 +298,20 @@ class ProgramRun {
     bool exited = false;
 };
 
+// The share of pixels, from the row `from` down, that differ clearly between two pictures
+// (-1 for pictures not taken).
+inline double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
+                      size_t from = 0) {
+    if (a.size() != 640 * 480 * 3 || b.size() != a.size())
+        return -1;
+    int changed = 0;
+    for (size_t i = from * 640 * 3; i < a.size(); i += 3)
+        changed +=
+            std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) >
+            60;
+    return changed / ((480.0 - from) * 640);
+}
+
 // The program ends by itself with exit code 0, its log closed, no fatal error in it.
 inline void ExpectCleanEnd(ProgramRun& run) {
     EXPECT_EQ(run.ExitCode(), 0) << run.Describe();

@@ -31,18 +31,6 @@ void Hold(ProgramRun& run, unsigned long window, const std::string& key, double 
     ASSERT_TRUE(Xdo("keyup " + key));
 }
 
-// The share of pixels that differ clearly between two pictures.
-double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    if (a.size() != 640 * 480 * 3 || b.size() != a.size())
-        return -1;
-    int changed = 0;
-    for (size_t i = 0; i < a.size(); i += 3)
-        changed +=
-            std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) >
-            60;
-    return changed / (640 * 480.0);
-}
-
 // Fire: strong red, middling green, little blue.
 int FirePixels(const std::vector<uint8_t>& picture) {
     int count = 0;
