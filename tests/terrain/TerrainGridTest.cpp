@@ -30,7 +30,7 @@ class Grid : public testing::Test {
 
 // Every vertex lies on its sample; patches meet on shared vertices, bit for bit; the coarse
 // setting takes every other sample; vehicles find the same surface the patches draw.
-TEST_F(Grid, PatchesAreTheSamplesAndShareTheirEdges) {
+TEST_F(Grid, PatchesShareEdges) {
     const TerrainGrid& grid = land.Grid();
     ASSERT_EQ(std::tuple(grid.PatchesX(), grid.PatchesZ()), std::tuple(12, 8));
     std::vector<Vector4> a, b;
@@ -69,7 +69,7 @@ TEST_F(Grid, PatchesAreTheSamplesAndShareTheirEdges) {
 
 // Looking along +x from above the map's west edge: the patches behind the camera, beyond the
 // far plane or off to the side are not drawn, the one ahead is.
-TEST_F(Grid, OnlyPatchesInViewAreDrawn) {
+TEST_F(Grid, DrawsOnlyWhatIsInView) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     glMatrixMode(GL_PROJECTION);
@@ -96,7 +96,7 @@ TEST_F(Grid, OnlyPatchesInViewAreDrawn) {
 
 // On flat ground at a height, the three sources (red low, green middle, blue high) show in the
 // shares the terrain texture's blend gives that height.
-TEST_F(Grid, ColoursFollowTheHeightBands) {
+TEST_F(Grid, ColoursFollowHeight) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     ResetTextureTable(16);
