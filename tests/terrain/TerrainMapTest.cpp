@@ -26,8 +26,7 @@ const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int
 }
 } // namespace
 
-// HeightAt lies on the samples' plane inside, 0 on the edges and outside; SampleVertex places
-// vertices and texture coordinates; Unload (twice) drops the samples.
+// HeightAt follows the samples' plane, 0 at the edges; SampleVertex and Unload too.
 TEST(HeightSampling, FollowsThePlane) {
     // Heights rise 10 a row and 1 a column.
     Landscape land;
@@ -155,8 +154,7 @@ TEST(TerrainBlend, FollowsTheTexelRule) {
     EXPECT_EQ(mismatches, 0);
 }
 
-// The layout round-trips; only whole files with the matching check value are used; a failed
-// write leaves the old file and no temporary.
+// The layout round-trips; only whole matching files are used; a failed write keeps the old.
 TEST(TerrainCache, UsesOnlyWholeMatchingFiles) {
     LogCapture log;
     TempDir dir;

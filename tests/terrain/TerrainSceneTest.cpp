@@ -19,9 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 using Rgb = std::array<int, 3>;
 
-uint8_t Hills(int32_t r, int32_t c) {
-    return uint8_t((r * 5 + c * 3) % 256);
-}
+const auto Hills = [](int32_t r, int32_t c) { return uint8_t((r * 5 + c * 3) % 256); };
 
 // A working directory with every picture the terrain reads, a real OpenGL context, the log on
 // a scratch file and a fresh texture table holding the terrain's pictures in slots 0 to 5.
@@ -186,8 +184,7 @@ TEST_F(TerrainDraw, LeafTiles) {
         }
 }
 
-// The cache is written, read, rebuilt on any change of its inputs; tile slots are reused; no
-// temporary is left.
+// The cache is written, read, rebuilt on any change; tile slots are reused; no temporary stays.
 TEST_F(TerrainLoad, Cache) {
     appState.fineTerrain = 1;
     glEnable(GL_DEPTH_TEST);                                 // as the program draws

@@ -207,8 +207,7 @@ TEST_F(VehicleTest, GroundAndFall) {
     }
 }
 
-// Draws the tank where its position puts it, textured, and restores the matrix. Looks down -z
-// at world x from -100 to 100 and y from -75 to 75; the modelview matrix holds a depth shift.
+// Draws the tank where its position puts it, textured, and restores the matrix.
 TEST_F(VehicleTest, Draws) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
@@ -216,10 +215,10 @@ TEST_F(VehicleTest, Draws) {
     tank.Load();
     tank.SetPosition(-5, 0, 0);
     glMatrixMode(GL_PROJECTION);
-    glOrtho(-100, 100, -75, 75, -1000, 1000);
+    glOrtho(-100, 100, -75, 75, -1000, 1000); // looking down -z
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);
-    glTranslatef(0, 0, 5);
+    glTranslatef(0, 0, 5); // a shift in depth alone, which Draw must keep
     std::vector<GLfloat> before(16), after(16);
     glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
     // Hull x from -54 to -27, red camouflage; turret top around x = -42.1, blue; barrel from
