@@ -189,22 +189,17 @@ TEST_F(VehicleTest, GroundAndFall) {
     EXPECT_EQ(std::tuple(Triangles(tank).size(), tank.fallSpeed, tank.motion.y < 0),
               std::tuple(0u, 0.0f, true));
     EXPECT_NEAR(tank.body.position.y, 90 * 0.11111111f + 2.5f, 1e-4f);
-    // A 200 ms frame moves the tank as one 55 ms step; a 0 ms frame as 1 ms; up to 55 ms a frame
-    // keeps its own step. NaN would differ from itself.
-    for (auto [ms, as, same] : {std::tuple{200.0f, 55.0f, true},
-                                {0.0f, 1.0f, true},
-                                {-5.0f, 1.0f, true},
-                                {53.0f, 50.0f, false}}) {
+    // A 200 ms frame moves the tank as one 55 ms step; a 0 ms frame as 1 ms.
+    for (auto [ms, as] : {std::pair{200.0f, 55.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}, {53.0f, 50.0f}}) {
         Move(Stand(tank));
         Move(Stand(reference));
         tank.Update(ms);
         reference.Update(as);
-        if (same) {
+        if (ms != 53) { // NaN would differ from itself
             EXPECT_EQ(State(tank), State(reference)) << ms;
-        } else {
-            EXPECT_NE(State(tank), State(reference)) << ms;
         }
     }
+    EXPECT_NE(State(tank), State(reference)); // up to 55 ms a frame keeps its own step
 }
 
 // Draws the tank where its position puts it, textured, and restores the matrix.
