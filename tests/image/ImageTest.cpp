@@ -88,8 +88,7 @@ const Rgb c0 = {10, 20, 30}, c1 = {200, 100, 50}, c2 = {1, 2, 3}, c3 = {90, 180,
 
 } // namespace
 
-// The death tests' children are forks here, so that they see the parent's files.
-// Reads padded rows either way up and refuses what it cannot read, with its message.
+// Reads padded rows either way up, refuses what it cannot read (forked: sees our files).
 TEST(BmpReaderDeathTest, ReadsAndRefuses) {
     TempDir dir;
     const std::string path = dir.File("p.bmp");
