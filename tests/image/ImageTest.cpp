@@ -88,8 +88,8 @@ const Rgb c0 = {10, 20, 30}, c1 = {200, 100, 50}, c2 = {1, 2, 3}, c3 = {90, 180,
 
 } // namespace
 
-// The death tests' children are forks here, so that they see the parent's files.
-TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
+// Reads padded rows either way up, refuses what it cannot read (forked: sees our files).
+TEST(BmpReaderDeathTest, ReadsAndRefuses) {
     TempDir dir;
     const std::string path = dir.File("p.bmp");
     for (bool topDown : {false, true})
@@ -125,8 +125,7 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
         {"negative.bmp", Patched(good, 18, 0xFFFFFFFF), "(-1,4,24)\n" + size + "-1 x 4" + most},
         {"wide.bmp", Patched(good, 18, 8193), "(8193,4,24)\n" + size + "8193 x 4" + most},
         {"tall.bmp", Patched(good, 22, 0x80000000),
-         "(4,-2147483648,24)\n" + size + "4 x -2147483648" + most},
-    };
+         "(4,-2147483648,24)\n" + size + "4 x -2147483648" + most}};
     for (auto [name, bytes, text] : cases) {
         const std::string path = dir.File(name);
         const size_t quote = text.find('\'');
@@ -139,11 +138,12 @@ TEST(BmpReaderDeathTest, ReadsPaddedRowsEitherWayUpAndRefusesWhatItCannotRead) {
     }
 }
 
-TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
-    std::vector<uint32_t> many;
+// Every layout of the writer decodes back, bottom row first.
+TEST(DibImage, EveryLayoutRoundTrips) {
+    std::vector<uint32_t> many(256), sixteen(16);
     for (uint32_t i = 0; i < 256; ++i)
-        many.push_back(i << 16 | ((i * 37) & 255) << 8 | (255 - i));
-    const std::vector<uint32_t> sixteen(many.begin(), many.begin() + 16);
+        many[i] = i << 16 | ((i * 37) & 255) << 8 | (255 - i);
+    std::copy_n(many.begin(), 16, sixteen.begin());
     // Channels that 5 and 6 bits hold exactly (top bits repeated below).
     const std::vector<uint32_t> exact16 = {0xFFFFFF, 0x000000, 0x08E718, 0xF710EF, 0x18FF00};
     // Bits per pixel, compression, 12-byte header, "BM" file header, masks.
@@ -151,21 +151,14 @@ TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
         return BmpLayout{bpp, compression, core, file, false, {}};
     };
     // The colours: empty for any colour; for 8 bits and less the palette.
+    // clang-format off
     const std::pair<BmpLayout, std::vector<uint32_t>> cases[] = {
-        {L(24), {}},
-        {L(32), {}},
-        {L(16), exact16},
-        {L(16, 3), exact16},
+        {L(24), {}}, {L(32), {}}, {L(16), exact16}, {L(16, 3), exact16},
         {{32, 3, false, true, false, {}, {0xFF000000, 0xFF0000, 0xFF00}}, {}},
-        {L(8), many},
-        {L(4), sixteen},
-        {L(1), {0x102030, 0xF0E0D0}},
-        {L(8, 1), many},
-        {L(4, 2), sixteen},
-        {L(8, 0, true), many},
-        {L(24, 0, true), {}},
-        {L(4, 0, false, false), sixteen},
-    };
+        {L(8), many}, {L(4), sixteen}, {L(1), {0x102030, 0xF0E0D0}}, {L(8, 1), many},
+        {L(4, 2), sixteen}, {L(8, 0, true), many}, {L(24, 0, true), {}},
+        {L(4, 0, false, false), sixteen}};
+    // clang-format on
     for (const auto& c : cases)
         for (bool topDown : {false, true})
             for (int width : {1, 3, 4, 5, 9, 17}) {
@@ -176,12 +169,14 @@ TEST(DibImage, EveryLayoutOfTheWriterDecodesBackBottomRowFirst) {
                 EXPECT_EQ(Decode(file), std::tuple(Picture(width, 3, c.second, true), width, ""))
                     << "case " << &c - cases << " width " << width << " top-down " << topDown;
                 // Run-length pictures end with the end-of-picture code.
-                EXPECT_TRUE(layout.compression % 3 == 0 ||
-                            Bytes(file.end() - 2, file.end()) == Bytes({0, 1}));
+                if (layout.compression % 3 != 0) {
+                    EXPECT_EQ(Bytes(file.end() - 2, file.end()), Bytes({0, 1}));
+                }
             }
 }
 
-TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheirMessage) {
+// Hand-made files decode byte for byte; damaged ones are refused with their message.
+TEST(DibFixture, HandMadeFiles) {
     const Bytes table = Px({c0, c1, c2, c3}, 4);
     const std::pair<Bytes, Bytes> cases[] = {
         // RLE8: 3 of colour 1; literal 2 3 2 (+pad); end of line; 9 of colour 3, cut at the row's
@@ -212,8 +207,7 @@ TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheir
         {Words({12, 3 | 1 << 16, 1 | 4 << 16}) +
              Px({c0, c1, c2, c3, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c0, c1}, 3) +
              Bytes{0x3F, 0x20, 0, 0},
-         Px({c3, c1, c2})},
-    };
+         Px({c3, c1, c2})}};
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(std::get<0>(Decode(cases[i].first)), cases[i].second) << "case " << i;
 
@@ -236,13 +230,13 @@ TEST(DibFixture, HandMadeFilesDecodeByteForByteAndDamagedOnesAreRefusedWithTheir
         {"unknown compression", Patched(good, 30, 4), conversion},
         {"7 bits", Dib40(2, 2, 7, 0, 0, {}, Bytes(16)), conversion},
         {"run-length top-down", Dib40(2, -2, 8, 1, 2, Px({c0, c1}, 4), {0, 1}), conversion},
-        {"bit fields without masks", Dib40(1, 1, 16, 3, 0, {}, {}, false), conversion},
-    };
+        {"bit fields without masks", Dib40(1, 1, 16, 3, 0, {}, {}, false), conversion}};
     for (const auto& [what, file, message] : refused)
         EXPECT_EQ(Decode(file), std::tuple(Bytes(), 0, "Error|" + message + "\n")) << what;
 }
 
-TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
+// Loads in slot order, finds by exact name and uploads each picture at its own size.
+TEST(TextureManager, SlotsNamesSizes) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     TempDir dir(true);
@@ -290,9 +284,8 @@ TEST(TextureManager, LoadsInSlotOrderFindsByExactNameAndUploadsAtOwnSize) {
     }
 }
 
-TEST(TextureManagerDeathTest, AFullTableOrAFileThatIsNoPictureEndsTheProgram) {
-    // A file after one picture in a table of one, and of two where the file is no picture (a
-    // missing one: the end-to-end test Play.AMissingTexture...).
+// A file after one picture in a table of one, or one that is no picture, ends the program.
+TEST(TextureManagerDeathTest, FatalLoads) { // a missing file: Play.MissingTextureIsFatal
     const std::string file = ZEZIVOZE_SOURCE_DIR "/CMakeLists.txt";
     for (int capacity : {1, 2}) {
         const auto load = [&] {

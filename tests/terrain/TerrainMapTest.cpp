@@ -26,9 +26,9 @@ const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int
 }
 } // namespace
 
-// Heights rise 10 a row and 1 a column, so between samples they lie on their plane;
-// checked inside, on the edges and outside.
-TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
+// HeightAt follows the samples' plane, 0 at the edges; SampleVertex and Unload too.
+TEST(HeightSampling, FollowsThePlane) {
+    // Heights rise 10 a row and 1 a column.
     Landscape land;
     FillHeightMap(land, 23, 19, [](int32_t r, int32_t c) { return uint8_t(r * 10 + c); });
     std::vector<float> at = {-0.01f, 1e30f, std::numeric_limits<float>::quiet_NaN()};
@@ -44,7 +44,8 @@ TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
     // Fewer than 2 x 2 samples: nothing has four neighbours.
     for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 5}, std::pair{5, 1}, std::pair{0, 0}}) {
         FillHeightMap(land, w, h, [](int32_t, int32_t) { return uint8_t(99); });
-        EXPECT_TRUE(land.HeightAt(0, 0) == 0.0f && land.HeightAt(0.5f, 0.5f) == 0.0f) << w << h;
+        for (float at : {0.0f, 0.5f})
+            EXPECT_EQ(land.HeightAt(at, at), 0.0f) << w << " x " << h << " at " << at;
     }
     // One texture repeat per 32 cells.
     FillHeightMap(land, 128, 64, [](int32_t, int32_t) { return uint8_t(10); });
@@ -56,10 +57,12 @@ TEST(HeightSampling, HeightAtSampleVertexAndUnload) {
     land.Unload();
     land.Unload(); // twice is harmless
     // The sizes stay, the samples are gone: heights read as 0, nothing is read.
-    EXPECT_TRUE(land.heightMap == nullptr && land.loaded == 0 && land.HeightAt(0.5f, 0.5f) == 0);
+    EXPECT_EQ(std::tuple(land.heightMap == nullptr, int(land.loaded), land.HeightAt(0.5f, 0.5f)),
+              std::tuple(true, 0, 0.0f));
 }
 
-TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
+// A flat map splits to 32 x 32 leaves; contacts give each touched leaf's fan of triangles.
+TEST(Quadtree, FlatMapContacts) {
     // Nodes of size 0.0625 still split: the test is size < minimum.
     appState.fineTerrain = 1;
     Landscape land;
@@ -69,7 +72,7 @@ TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
     Walk(land, leaves);
     ASSERT_EQ(leaves.size(), 32u * 32u);
     // The first leaf of child 1 comes after all of child 0's.
-    EXPECT_TRUE(leaves[256]->x0 == 0.5f && leaves[256]->z0 == 0.0f);
+    EXPECT_EQ(std::tuple(leaves[256]->x0, leaves[256]->z0), std::tuple(0.5f, 0.0f));
 
     // Each touched leaf, depth first, gives a fan of four triangles from its centre over its
     // corners in order, at world positions (6095.24 units across the map).
@@ -100,7 +103,8 @@ TEST(Quadtree, ShapeAndContactsOnAFlatMap) {
     expectFans(Vector4(3000, -8, 3000), Vector4(4000, 50, 4000), leaves);
 }
 
-TEST(TerrainBlend, WeightsChannelsAndTilesFollowTheTexelRuleAtBothSizesAndAnyThreadCount) {
+// Weights, channels and tiles follow the texel rule at both tile sizes and on any thread count.
+TEST(TerrainBlend, FollowsTheTexelRule) {
     // Half the height, then the low, middle and high weights there.
     // clang-format off
     const float weights[][4] = {{32.99f, 1, 0, 0}, {48, 0.5f, 0.5f, 0}, {63, 0, 1, 0},
@@ -127,10 +131,11 @@ TEST(TerrainBlend, WeightsChannelsAndTilesFollowTheTexelRuleAtBothSizesAndAnyThr
     // On 3 threads the same, every row of every tile reported in order on the calling thread.
     int next = 0;
     auto report = [&, caller = std::this_thread::get_id()](int32_t tile, int32_t row) {
-        EXPECT_TRUE(std::this_thread::get_id() == caller && tile * 128 + row == next++) << tile;
+        EXPECT_EQ(std::tuple(std::this_thread::get_id(), tile * 128 + row),
+                  std::tuple(caller, next++));
     };
     BlendTerrainTiles(land.Field(), input, 128, other.data(), report, 3);
-    EXPECT_TRUE(small == other && next == 64 * 128);
+    EXPECT_EQ(std::tuple(small, next), std::tuple(other, 64 * 128));
     // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
     int mismatches = 0;
     for (int y = 0; y < 1024; ++y)
@@ -146,7 +151,8 @@ TEST(TerrainBlend, WeightsChannelsAndTilesFollowTheTexelRuleAtBothSizesAndAnyThr
     EXPECT_EQ(mismatches, 0);
 }
 
-TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
+// The layout round-trips; only whole matching files are used; a failed write keeps the old.
+TEST(TerrainCache, UsesOnlyWholeMatchingFiles) {
     LogCapture log;
     TempDir dir;
     const std::string file = dir.File("landscpf.dat");
@@ -156,14 +162,15 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
     ASSERT_TRUE(WriteTerrainCache(file.c_str(), 256, 0xA1B2C3D4u, tiles.data()));
     std::vector<uint8_t> good = ReadFileBytes(file);
     ASSERT_EQ(good.size(), 8 + kTerrainBytes + 4);
-    EXPECT_TRUE(Word(good, 0) == 4u && Word(good, 4) == 4u);
+    EXPECT_EQ(std::tuple(Word(good, 0), Word(good, 4), Word(good, 8 + kTerrainBytes)),
+              std::tuple(4u, 4u, 0xA1B2C3D4u));
     EXPECT_TRUE(std::equal(tiles.begin(), tiles.end(), good.begin() + 8));
-    EXPECT_EQ(Word(good, 8 + kTerrainBytes), 0xA1B2C3D4u);
     auto verdict = [&](const std::vector<uint8_t>& bytes, int32_t tileSize, uint32_t check) {
         WriteFileBytes(file, bytes);
         return ReadTerrainCache(file.c_str(), tileSize, check, back.data());
     };
-    EXPECT_TRUE(verdict(good, 256, 0xA1B2C3D4u) == TerrainCacheResult::Used && back == tiles);
+    EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Used);
+    EXPECT_EQ(back, tiles);
     // No check value (the older layout), short, cut in the header, empty, a byte too long.
     for (size_t size : {good.size() - 4, size_t(1000), size_t(6), size_t(0), good.size() + 1}) {
         std::vector<uint8_t> bytes = good;
@@ -175,14 +182,15 @@ TEST(TerrainCache, LayoutRoundTripAndOnlyWholeMatchingFilesUsed) {
 
     // A cancelled write, or one whose rename fails, leaves the old file and no temporary.
     EXPECT_FALSE(WriteTerrainCache(file.c_str(), 256, 1u, tiles.data(), [] { return true; }));
-    EXPECT_TRUE(ReadFileBytes(file) == good && !fs::exists(file + ".tmp"));
+    EXPECT_EQ(std::tuple(ReadFileBytes(file), fs::exists(file + ".tmp")), std::tuple(good, false));
     const std::string blocked = dir.File("blocked.dat"); // a folder that is not empty:
     fs::create_directories(blocked + "/inside");         // the rename fails
     EXPECT_FALSE(WriteTerrainCache(blocked.c_str(), 256, 1u, tiles.data()));
     EXPECT_FALSE(fs::exists(blocked + ".tmp"));
 }
 
-TEST(LoadingScreenPacer, DrawsAtMostOncePer15MsBesidesForcedScreens) {
+// Draws at most once per 15 ms, besides forced screens.
+TEST(LoadingScreenPacer, At15MsIntervals) {
     LoadingScreenPacer pacer;
     // The first one always; a forced one restarts the interval.
     const std::tuple<double, bool, bool> calls[] = {

@@ -19,24 +19,24 @@ namespace fs = std::filesystem;
 namespace {
 using Rgb = std::array<int, 3>;
 
-uint8_t Hills(int32_t r, int32_t c) {
-    return uint8_t((r * 5 + c * 3) % 256);
-}
+const auto Hills = [](int32_t r, int32_t c) { return uint8_t((r * 5 + c * 3) % 256); };
 
 // A working directory with every picture the terrain reads, a real OpenGL context, the log on
 // a scratch file and a fresh texture table holding the terrain's pictures in slots 0 to 5.
 class TerrainScene : public testing::Test {
   protected:
+    // The height is the blue byte; red and green are noise.
     static void WriteHeightMap(int width, int height,
                                const std::function<uint8_t(int32_t, int32_t)>& heights) {
-        std::vector<uint8_t> rgb; // the height is the blue byte; red and green are noise
+        std::vector<uint8_t> rgb;
         for (int i = 0; i < width * height; ++i)
             rgb.insert(rgb.end(), {uint8_t(i * 7), uint8_t(i), heights(i / width, i % width)});
-        ASSERT_TRUE(WriteBinaryFile("textures/landscp.bmp", EncodeBmp24(width, height, rgb)));
+        WritePicture("textures/landscp.bmp", width, rgb, height);
     }
 
-    static void WritePicture(const char* name, int size, const std::vector<uint8_t>& rgb) {
-        ASSERT_TRUE(WriteBinaryFile(name, EncodeBmp24(size, size, rgb)));
+    static void WritePicture(const char* name, int size, const std::vector<uint8_t>& rgb,
+                             int height = 0) {
+        ASSERT_TRUE(WriteBinaryFile(name, EncodeBmp24(size, height ? height : size, rgb)));
     }
 
     static void LoadTextures() {
@@ -92,9 +92,11 @@ class TerrainScene : public testing::Test {
         const int32_t count = (1024 / tileSize) * (1024 / tileSize);
         const size_t bytes = size_t(tileSize) * tileSize * 3;
         for (int32_t i = 0; i < count; ++i) {
-            ASSERT_TRUE(land.tiles[i] >= 0 && land.tiles[i] < textureManager.count);
+            ASSERT_GE(land.tiles[i], 0);
+            ASSERT_LT(land.tiles[i], textureManager.count);
             const TextureEntry& entry = textureManager.slots[land.tiles[i]];
-            ASSERT_TRUE(entry.image->width == tileSize && entry.image->height == tileSize);
+            ASSERT_EQ(std::tuple(entry.image->width, entry.image->height),
+                      std::tuple(tileSize, tileSize));
             EXPECT_TRUE(std::equal(entry.image->pixels, entry.image->pixels + bytes,
                                    blended.begin() + std::ptrdiff_t(i * bytes)))
                 << "tile " << i;
@@ -143,7 +145,8 @@ constexpr auto npos = std::string::npos;
 using TerrainDraw = TerrainScene;
 using TerrainLoad = TerrainScene;
 
-TEST_F(TerrainDraw, WaterShowsOverLowGroundWithinTheTerrainsRectangle) {
+// Water shows over low ground, only within the terrain's rectangle.
+TEST_F(TerrainDraw, WaterOverLowGround) {
     appState.fineTerrain = 1;
     // Top-left and bottom-right quarters at 124, just under the water at 128, the others at 220.
     WriteHeightMap(32, 24,
@@ -161,7 +164,8 @@ TEST_F(TerrainDraw, WaterShowsOverLowGroundWithinTheTerrainsRectangle) {
                                                          : kGround);
 }
 
-TEST_F(TerrainDraw, LeavesBindTheTileUnderTheirFirstCornerUnevenly) {
+// Leaves bind the tile under their first corner, which spreads the tiles unevenly.
+TEST_F(TerrainDraw, LeafTiles) {
     appState.fineTerrain = 0;
     WriteHeightMap(32, 32, [](int32_t, int32_t) { return uint8_t(200); });
     Reload(false);
@@ -180,7 +184,8 @@ TEST_F(TerrainDraw, LeavesBindTheTileUnderTheirFirstCornerUnevenly) {
         }
 }
 
-TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft) {
+// The cache is written, read, rebuilt on any change; tile slots are reused; no temporary stays.
+TEST_F(TerrainLoad, Cache) {
     appState.fineTerrain = 1;
     glEnable(GL_DEPTH_TEST);                                 // as the program draws
     const bool swapControl = SDL_GL_SetSwapInterval(1) == 0; // not under every X server
@@ -190,7 +195,8 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     ExpectTiles(256);
     // The first and last row always show, 4096 rows never all do. The last shows the picture
     // and the bar (times the grey trail picture) at 255 / 256, up to x = 597.8.
-    EXPECT_TRUE(screens >= 2 && screens < 4096) << screens;
+    EXPECT_GE(screens, 2);
+    EXPECT_LT(screens, 4096);
     ExpectPixel(64, 416, {200, 100, 50}, "picture");
     ExpectPixel(596, 240, {0, 176, 176}, "bar"); // (0, 80, 80) added over the frame
     ExpectPixel(599, 240, kFrame, "frame");
@@ -199,13 +205,13 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     ExpectPixel(620, 240, {0, 80, 80}, "unclamped");
     DrawLoadingScreen(0.0f, true);
     ExpectPixel(318, 240, kFrame, "afresh");
-    EXPECT_TRUE(!swapControl || SDL_GL_GetSwapInterval() == 1); // back as before loading
+    EXPECT_EQ(swapControl ? SDL_GL_GetSwapInterval() : 1, 1); // back as before loading
 
     // A second load without an unload only logs and keeps the terrain.
     TerrainNode* firstChild = land.children[0];
     land.Load("textures/landscp.bmp");
-    EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded") &&
-                land.children[0] == firstChild);
+    EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded")) << log.Contents();
+    EXPECT_EQ(land.children[0], firstChild);
 
     // The matching cache: no loading screen.
     EXPECT_EQ(Reload(false), 0);
@@ -232,21 +238,23 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     EXPECT_EQ(ReadFileBytes(kTerrainCacheFile), large);
     // Without reuse these loads would take 16 + 1 + 16 slots; tiles stay after the start-up ones.
     EXPECT_GT(Reload(false), 0);
-    EXPECT_EQ(textureManager.count, 6 + 16);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(land.tiles[i], 6 + i);
+    EXPECT_EQ(std::tuple(textureManager.count, std::vector(land.tiles, land.tiles + 16)),
+              std::tuple(6 + 16,
+                         std::vector{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}));
     // A slot that no longer holds its tile is not taken over.
     LoadTextures();
     textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
     Reload(false);
-    EXPECT_TRUE(textureManager.count == 7 + 16 && land.tiles[0] == 7);
+    EXPECT_EQ(std::tuple(textureManager.count, land.tiles[0]), std::tuple(7 + 16, 7));
 
     // A folder on the temporary's name (stops even root): tiles still made, one line says so.
     const std::string temporary = std::string(kTerrainCacheFile) + ".tmp";
     fs::create_directories(temporary);
     EXPECT_GT(Reload(true), 0);
     const std::string text = log.Contents(), line = "cache 'textures/landscpf.dat' not saved\n";
-    EXPECT_TRUE(text.find(line) != npos && text.find(line) == text.rfind(line)) << text;
+    EXPECT_EQ(std::tuple(text.find(line) != npos, text.find(line)),
+              std::tuple(true, text.rfind(line)))
+        << text;
     // A killed run's leftover temporary goes at the next load, the cache used or rewritten.
     fs::remove(temporary);
     for (bool rewrite : {false, true}) {
@@ -256,7 +264,8 @@ TEST_F(TerrainLoad, CacheWrittenReadRebuiltOnAnyChangeSlotsReusedNoTemporaryLeft
     }
 }
 
-TEST_F(TerrainLoad, AMissingOrMisshapenSourceOrAFullTableEndsTheProgramClearly) {
+// A missing or misshapen source, or a full table, ends the program with a clear message.
+TEST_F(TerrainLoad, BadSourceIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process with its own context
     auto load = [](bool middle, int32_t capacity) {
         SetMessageBoxSink([](const char*, const char* text) { std::fprintf(stderr, "%s", text); });
@@ -276,8 +285,7 @@ TEST_F(TerrainLoad, AMissingOrMisshapenSourceOrAFullTableEndsTheProgramClearly) 
                 "Terrain source texture 'textures/landscpt2.bmp' is not loaded");
     // The table fills up while the tiles are uploaded and the cache is written.
     EXPECT_EXIT(load(true, 5), testing::ExitedWithCode(1), "texture limit reached");
-    ASSERT_TRUE(
-        WriteBinaryFile("textures/landscpt3.bmp", EncodeBmp24(128, 256, Busy(128, 256, 5))));
+    WritePicture("textures/landscpt3.bmp", 128, Busy(128, 256, 5), 256);
     EXPECT_EXIT(load(true, 16), testing::ExitedWithCode(1),
                 "Terrain source texture 'textures/landscpt3.bmp' is 128x256, not 256x256");
 }

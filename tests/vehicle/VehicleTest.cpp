@@ -31,9 +31,7 @@ std::vector<float> State(const Vehicle& v) {
 }
 
 void Move(Vehicle& v) {
-    v.motion = Vector4(2, 0.5f, -1);
-    v.thrust = Vector4(0.5f, 0, 0.25f);
-    v.fallSpeed = -0.2f;
+    v.motion = Vector4(2, 0.5f, -1), v.thrust = Vector4(0.5f, 0, 0.25f), v.fallSpeed = -0.2f;
 }
 
 // The test tank from a scratch working directory, at the origin, angles 0; Stand() gives a tank
@@ -65,7 +63,8 @@ class VehicleTest : public testing::Test {
 };
 } // namespace
 
-TEST_F(VehicleTest, LoadSetsPartsScaleBoxAndMuzzleButKeepsMotion) {
+// Load sets the parts, the scale, the box and the muzzle, but keeps the motion.
+TEST_F(VehicleTest, LoadKeepsMotion) {
     Move(tank);
     tank.body.rotation = Vector4(10, 20, 30);
     // The hull's box around its place (5, 50, 5) scaled 9 times.
@@ -81,7 +80,8 @@ TEST_F(VehicleTest, LoadSetsPartsScaleBoxAndMuzzleButKeepsMotion) {
                                       9, 2,  0.5f, -1,    0.5f, 0,     0.25f, -0.2f}));
         for (int c = 0; c < 8; ++c) // geometry is valid at once
             EXPECT_TRUE(Near(tank.boxCorners[c], corners[c])) << c;
-        EXPECT_TRUE(Near(tank.boxCentre, {49.5f, 450, 49.5f}) && Near(tank.boxSize, {27, 9, 9}));
+        EXPECT_TRUE(Near(tank.boxCentre, {49.5f, 450, 49.5f}));
+        EXPECT_TRUE(Near(tank.boxSize, {27, 9, 9}));
     }
     for (auto [turret, barrel, muzzle, velocity] :
          {std::tuple{0.0f, 0.0f, Vector4(81.18f, 450, 55.8f), Vector4(25, 0, 0)},
@@ -90,14 +90,15 @@ TEST_F(VehicleTest, LoadSetsPartsScaleBoxAndMuzzleButKeepsMotion) {
         tank.turret.rotation.z = turret;
         tank.barrel.rotation.y = barrel;
         tank.UpdateMuzzle(); // on its own, from the hull's current matrices
-        EXPECT_TRUE(Near(tank.muzzlePoint, muzzle) && Near(tank.shotVelocity, velocity))
-            << turret << " " << barrel;
+        EXPECT_TRUE(Near(tank.muzzlePoint, muzzle)) << turret << " " << barrel;
+        EXPECT_TRUE(Near(tank.shotVelocity, velocity)) << turret << " " << barrel;
     }
     tank.Release(); // the destructor releases again
     EXPECT_EQ(tank.loaded + tank.body.loaded + tank.barrel.loaded, 0);
 }
 
-TEST_F(VehicleTest, AccelerateBothWaysAndSettle) {
+// Accelerates both ways and settles as the frame implies.
+TEST_F(VehicleTest, Accelerate) {
     tank.thrust = Vector4(0.25f, -1, 2);
     for (float x : {0.75f, 0.25f, -0.25f}) { // forward, then backward twice
         tank.Accelerate(x > 0.5f);
@@ -124,7 +125,8 @@ TEST_F(VehicleTest, AccelerateBothWaysAndSettle) {
     EXPECT_TRUE(Near(tank.thrust, Vector4(0, 0, 0), 0)); // not NaN
 }
 
-TEST_F(VehicleTest, ContactReachIsFortyWorldUnitsAndTheLastTriangleDecides) {
+// Contacts reach forty world units; the last triangle in reach decides.
+TEST_F(VehicleTest, ContactReach) {
     const Vector4 o(0, 0, 0);
     // Rests on the triangles given with only the given box corners near.
     auto rest = [&](std::vector<std::pair<int, Vector4>> corners,
@@ -150,7 +152,8 @@ TEST_F(VehicleTest, ContactReachIsFortyWorldUnitsAndTheLastTriangleDecides) {
     EXPECT_FLOAT_EQ(tank.body.position.y, (40 + 3) * 0.11111111f);
 }
 
-TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
+// On the ground: damping, node reuse, long frames; above it a fall, below it the catch.
+TEST_F(VehicleTest, GroundAndFall) {
     Vehicle reference, fresh;
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(Stand(tank).FindGround());
@@ -183,36 +186,34 @@ TEST_F(VehicleTest, OnTheGroundLongFramesDampingNodeReuseFallAndCatch) {
     tank.fallSpeed = -0.5f;
     tank.motion = Vector4(0, -0.3f, 0);
     tank.Update(50);
-    EXPECT_TRUE(Triangles(tank).empty() && tank.fallSpeed == 0 && tank.motion.y < 0);
+    EXPECT_EQ(std::tuple(Triangles(tank).size(), tank.fallSpeed, tank.motion.y < 0),
+              std::tuple(0u, 0.0f, true));
     EXPECT_NEAR(tank.body.position.y, 90 * 0.11111111f + 2.5f, 1e-4f);
     // A 200 ms frame moves the tank as one 55 ms step; a 0 ms frame as 1 ms.
-    for (auto [ms, as] : {std::pair{200.0f, 55.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}}) {
+    for (auto [ms, as] : {std::pair{200.0f, 55.0f}, {0.0f, 1.0f}, {-5.0f, 1.0f}, {53.0f, 50.0f}}) {
         Move(Stand(tank));
         Move(Stand(reference));
         tank.Update(ms);
         reference.Update(as);
-        EXPECT_EQ(State(tank), State(reference)) << ms; // NaN would differ from itself
+        if (ms != 53) { // NaN would differ from itself
+            EXPECT_EQ(State(tank), State(reference)) << ms;
+        }
     }
-    Move(Stand(tank)); // up to 55 ms a frame keeps its own step
-    Move(Stand(reference));
-    tank.Update(53);
-    reference.Update(50);
-    EXPECT_NE(State(tank), State(reference));
+    EXPECT_NE(State(tank), State(reference)); // up to 55 ms a frame keeps its own step
 }
 
-// Looks down -z at world x from -100 to 100 and y from -75 to 75; the
-// modelview matrix holds a shift in depth alone, which Draw must leave as it is.
-TEST_F(VehicleTest, DrawsTheTankWhereItsPositionPutsItTexturedAndRestoresTheMatrix) {
+// Draws the tank where its position puts it, textured, and restores the matrix.
+TEST_F(VehicleTest, Draws) {
     GLTestContext gl;
     ASSERT_TRUE(gl.ok());
     LoadTestTextures();
     tank.Load();
     tank.SetPosition(-5, 0, 0);
     glMatrixMode(GL_PROJECTION);
-    glOrtho(-100, 100, -75, 75, -1000, 1000);
+    glOrtho(-100, 100, -75, 75, -1000, 1000); // looking down -z
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);
-    glTranslatef(0, 0, 5);
+    glTranslatef(0, 0, 5); // a shift in depth alone, which Draw must keep
     std::vector<GLfloat> before(16), after(16);
     glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
     // Hull x from -54 to -27, red camouflage; turret top around x = -42.1, blue; barrel from
@@ -235,5 +236,6 @@ TEST_F(VehicleTest, DrawsTheTankWhereItsPositionPutsItTexturedAndRestoresTheMatr
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
-    EXPECT_TRUE(mode == GL_MODELVIEW && depth == 1 && before == after && !glGetError());
+    EXPECT_EQ(std::tuple(mode, depth, after, glGetError()),
+              std::tuple(GL_MODELVIEW, 1, before, GLenum(GL_NO_ERROR)));
 }
