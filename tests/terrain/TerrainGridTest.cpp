@@ -28,8 +28,8 @@ class Grid : public testing::Test {
 };
 } // namespace
 
-// Every vertex lies on its sample; patches meet on shared vertices, bit for bit; the coarse
-// setting takes every other sample; vehicles find the same surface the patches draw.
+// Every vertex lies on its sample, patches meet on shared vertices bit for bit, coarse takes
+// every other sample.
 TEST_F(Grid, PatchesShareEdges) {
     const TerrainGrid& grid = land.Grid();
     ASSERT_EQ(std::tuple(grid.PatchesX(), grid.PatchesZ()), std::tuple(12, 8));
