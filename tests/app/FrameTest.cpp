@@ -20,9 +20,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-// The program started as WinMain does minus the dialog: windowed, on a fresh copy of the
-// data with the small map, with no input devices, so the test writes the key state the frame
-// reads.
+// The program started as WinMain does minus the dialog: windowed, on a fresh copy of the data with
+// the small map, with no input devices, so the test writes the key state the frame reads.
 class GameScene : public testing::Test {
   protected:
     void SetUp() override {

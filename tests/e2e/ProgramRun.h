@@ -30,10 +30,9 @@ inline bool PollFor(double seconds, const std::function<bool()>& yes) {
     return false;
 }
 
-// One run of the real program under the current X display, driven as a person would: in a
-// fresh copy of the small-map data, windows found by title, keys and clicks through xdotool, a
-// title-bar close through the window manager's button or, without one, the WM_DELETE_WINDOW
-// it sends. The runs take turns on the display, so every window on it is the run's.
+// One run of the real program on the X display, driven as a person would: a fresh copy of the
+// small-map data, windows found by title, keys and clicks via xdotool, title-bar closes by the WM's
+// button or, with none, its WM_DELETE_WINDOW; runs take turns, owning the display's windows.
 class ProgramRun {
   public:
     static constexpr const char* kDialogTitle = "Zezivoze Options";
@@ -298,8 +297,7 @@ class ProgramRun {
     bool exited = false;
 };
 
-// The share of pixels, from the row `from` down, that differ clearly between two pictures
-// (-1 for pictures not taken).
+// Pixel share, from row `from` down, that differs clearly between two pictures (-1: not taken).
 inline double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
                       size_t from = 0) {
     if (a.size() != 640 * 480 * 3 || b.size() != a.size())

@@ -96,10 +96,9 @@ TEST(Dialog, KeysAndCloses) {
     }
 }
 
-// Full screen, the mouse taken; 5,000 motions in one burst (one event a frame would keep a close
-// waiting for minutes); each quick tap of R rebuilds the scene once, in the same slot; H held
-// for over a second switches the detail and rebuilds once; a tap of Escape ends the game, the
-// log holding the start-up in its order.
+// Full screen, mouse taken; 5,000 motions in a burst (one event a frame would keep a close waiting
+// for minutes); each quick R tap rebuilds the scene once, same slot; H held over a second switches
+// detail and rebuilds once; an Escape tap ends the game, the log holding start-up in order.
 TEST(Play, FullScreenBurstsAndTaps) {
     ProgramRun run;
     unsigned long main = run.StartGame(true);

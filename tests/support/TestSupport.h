@@ -13,8 +13,7 @@
 
 struct SDL_Window;
 
-// Shared test helpers: scratch folders, a real OpenGL context, message boxes recorded
-// instead of shown, and the global log on a file of the test's own.
+// Test helpers: scratch folders, a real GL context, message boxes recorded, the log in a file.
 
 // A fresh folder that is removed again at the end; optionally the working
 // directory while it lives (the program reads its files relative to it).
