@@ -31,8 +31,7 @@ class GameScene : public testing::Test {
         StartGameWithoutDialog();
         ASSERT_TRUE(glWindow.IsLive());
     }
-    // Called with the data copied and the working directory set, before start-up.
-    virtual void PrepareData() {}
+    virtual void PrepareData() {} // data copied, working directory set, before start-up
     void TearDown() override {
         ResetTextureTable(0); // the next start-up makes a new one
         landscape.Unload();
@@ -176,8 +175,7 @@ class ControllerScene : public GameScene {
     SDL_Joystick* pad = nullptr;
 };
 
-// The commands as a tuple, which prints what differs.
-auto Fields(const PlayerCommands& c) {
+auto Fields(const PlayerCommands& c) { // as a tuple, which prints what differs
     return std::tuple(c.quit, c.forward, c.backward, c.steerLeft, c.steerRight, c.switchTerrain,
                       c.rebuild, c.resetTank, c.turretTurn, c.gunTurn, c.fire, c.switchCamera);
 }

@@ -49,8 +49,7 @@ class ProgramRun {
             throw std::runtime_error("no X display (set DISPLAY)");
     }
 
-    // Ends a program still running, and SDL's message box (a process of its own).
-    ~ProgramRun() {
+    ~ProgramRun() { // ends a program still running, and SDL's message box (a process of its own)
         if (Running()) {
             kill(-pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -62,8 +61,7 @@ class ProgramRun {
 
     const std::filesystem::path& dir() const { return workDir; }
 
-    // Starts the program and waits for its options dialog (0 if it never comes).
-    unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) {
+    unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) { // dialog, or 0
         Launch(programPath, arguments, workDir);
         return WaitForWindow(kDialogTitle);
     }
@@ -128,8 +126,7 @@ class ProgramRun {
         return found;
     }
 
-    // Waits until such a window is there (0 on timeout or when the program ended).
-    unsigned long WaitForWindow(const std::string& title) {
+    unsigned long WaitForWindow(const std::string& title) { // 0 on timeout or program end
         unsigned long found = 0;
         PollFor(30, [&] { return (found = FindWindow(title)) != 0 || !Running(); });
         return found;
@@ -175,8 +172,7 @@ class ProgramRun {
         return window != 0 && Xdo("mousemove --window " + id + " 20 20 windowfocus --sync " + id);
     }
 
-    // Focuses the window, then presses and releases the keys (xdotool names).
-    bool Key(unsigned long window, const std::string& keys) {
+    bool Key(unsigned long window, const std::string& keys) { // focus first; xdotool key names
         return Focus(window) && Xdo("key --clearmodifiers " + keys);
     }
 
@@ -196,8 +192,7 @@ class ProgramRun {
                               std::to_string(y - top / 2) + " click 1");
     }
 
-    // What a window manager's close button sends: WM_DELETE_WINDOW.
-    bool RequestClose(unsigned long window) {
+    bool RequestClose(unsigned long window) { // as a WM's close button: WM_DELETE_WINDOW
         Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
         long close = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         XEvent event{};
@@ -208,8 +203,7 @@ class ProgramRun {
         return sent != 0;
     }
 
-    // A plain window of the test's own beside the program's (made once).
-    unsigned long OtherWindow() {
+    unsigned long OtherWindow() { // a window of the test's own beside the program's (made once)
         if (other == 0) {
             other = XCreateSimpleWindow(display, DefaultRootWindow(display), 700, 500, 200, 150, 0,
                                         0, 0xFFFFFF);
@@ -224,8 +218,7 @@ class ProgramRun {
         return other;
     }
 
-    // Whether a program holds the pointer (the game does while it is in front).
-    bool PointerTaken() {
+    bool PointerTaken() { // whether a program holds the pointer (the game does while in front)
         int grab = XGrabPointer(display, DefaultRootWindow(display), False, ButtonPressMask,
                                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
         if (grab == GrabSuccess)
@@ -241,16 +234,14 @@ class ProgramRun {
         return pid > 0 && !exited;
     }
 
-    // Waits up to 30 s for the end: its exit code, 128 + signal, or -1 while it runs.
-    int ExitCode() {
+    int ExitCode() { // waits up to 30 s: exit code, 128 + signal, or -1 while it runs
         PollFor(30, [&] { return !Running(); });
         if (!exited)
             return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-    // For failure messages: whether it runs, and its log.
-    std::string Describe() {
+    std::string Describe() { // for failure messages: whether it runs, and its log
         return "program " + std::to_string(pid) + (Running() ? " running" : " ended") +
                ", error.out:\n" + Log();
     }
@@ -310,8 +301,7 @@ inline double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
     return changed / ((480.0 - from) * 640);
 }
 
-// The program ends by itself with exit code 0, its log closed, no fatal error in it.
-inline void ExpectCleanEnd(ProgramRun& run) {
+inline void ExpectCleanEnd(ProgramRun& run) { // exits 0 by itself, log closed, no fatal error
     EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
     const std::string log = run.Log();
     EXPECT_TRUE(log.ends_with("Log file closed\n")) << log;

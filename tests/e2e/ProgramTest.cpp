@@ -31,8 +31,7 @@ void Hold(ProgramRun& run, unsigned long window, const std::string& key, double 
     ASSERT_TRUE(Xdo("keyup " + key));
 }
 
-// Fire: strong red, middling green, little blue.
-int FirePixels(const std::vector<uint8_t>& picture) {
+int FirePixels(const std::vector<uint8_t>& picture) { // strong red, middling green, little blue
     int count = 0;
     for (size_t i = 0; i + 2 < picture.size(); i += 3)
         count +=
@@ -47,8 +46,7 @@ size_t Count(const std::string& text, const std::string& what) {
     return count;
 }
 
-// Another window in front: the game lets the mouse go.
-bool FocusElsewhere(ProgramRun& run) {
+bool FocusElsewhere(ProgramRun& run) { // another window in front: the game lets the mouse go
     return run.Focus(run.OtherWindow()) && PollFor(10, [&] { return !run.PointerTaken(); });
 }
 

@@ -24,8 +24,7 @@ class Effects : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(gl.ok() && PrepareEffectsScene()); }
     void TearDown() override { landscape.Unload(); } // the effects' lists go with the context
-    // Updating the shot draws its burst and plume once it has exploded.
-    void Frame() {
+    void Frame() { // updating the shot draws its burst and plume once it has exploded
         glClearColor(0, 0, 64 / 255.0f, 0);
         glDepthMask(GL_TRUE); // the clear obeys the depth write mask
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -22,8 +22,7 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-// The values as n little-endian bytes each.
-Bytes Words(std::initializer_list<uint32_t> values, int n = 4) {
+Bytes Words(std::initializer_list<uint32_t> values, int n = 4) { // n little-endian bytes each
     Bytes b;
     for (uint32_t v : values)
         for (int i = 0; i < n; ++i)

@@ -11,8 +11,7 @@
 namespace {
 const char kFatal[] = "FATAL ERROR: File: 'models/cobra.rozi' appears to be missing or corrupted\n";
 
-// The counts and the texture entries of a loaded model.
-std::string Describe(const Model& m) {
+std::string Describe(const Model& m) { // the counts and texture entries
     std::ostringstream text;
     text << m.vertexCount << ' ' << m.faceCount << ' ' << m.textureCount << ' ' << m.frameCount
          << ' ' << m.mountCount;
@@ -95,8 +94,7 @@ TEST_F(ModelFormat, RoundTripDrawAndNames) {
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(actual[i], expected.m[i], 1e-5f) << i;
 
-    // Loaded again from a smaller file: nothing of the first load is left.
-    ModelWriter small;
+    ModelWriter small; // a smaller file loaded again: nothing of the first load is left
     AddSquare(small, "a/cobra_camo.bmp");
     Load(model, small.Bytes());
     EXPECT_EQ(Describe(model), "4 1 1 1 0 cobra_camo=2");

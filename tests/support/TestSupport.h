@@ -40,8 +40,7 @@ void WriteFileText(const std::string& path, const std::string& text);
 // A fresh global texture table of this capacity (none for 0): an earlier context's are gone.
 void ResetTextureTable(int32_t capacity);
 
-// A rectangle of the current context's back buffer as RGB, bottom row first.
-std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height);
+std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height); // RGB, bottom row first
 
 // A hidden 640 x 480 window with a current double-buffered OpenGL context, 16-bit depth.
 class GLTestContext {
@@ -64,8 +63,7 @@ class GLTestContext {
     void* context;
 };
 
-// Takes every message box while it lives.
-class MessageBoxRecorder {
+class MessageBoxRecorder { // takes every message box while it lives
   public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
@@ -79,15 +77,12 @@ class MessageBoxRecorder {
     static inline std::vector<Box> recorded;
 };
 
-// Opens the global log on a file in its own scratch folder and closes it again.
-class LogCapture {
+class LogCapture { // the global log on a file in its own scratch folder, closed at the end
   public:
     LogCapture();
     ~LogCapture() { Finish(); }
-    // Closes the log (if still open) and returns what the file holds.
-    std::string Finish();
-    // What the file holds so far (the log writes through at once).
-    std::string Contents() const { return ReadFileText(file); }
+    std::string Finish(); // closes the log (if open); what the file holds
+    std::string Contents() const { return ReadFileText(file); } // so far (the log writes through)
 
   private:
     TempDir dir;

@@ -74,8 +74,7 @@ class TerrainScene : public testing::Test {
         glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, solid.data());
     }
 
-    // Unloads and loads again; returns how many loading screens that drew.
-    int32_t Reload(bool largeTexture) {
+    int32_t Reload(bool largeTexture) { // unloads, loads again; how many loading screens that drew
         appState.largeTerrainTexture = largeTexture;
         const int32_t screens = LoadingScreensDrawn();
         land.Unload();
@@ -213,8 +212,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded")) << log.Contents();
     EXPECT_EQ(land.children[0], firstChild);
 
-    // The matching cache: no loading screen.
-    EXPECT_EQ(Reload(false), 0);
+    EXPECT_EQ(Reload(false), 0); // the matching cache: no loading screen
     ExpectTiles(256);
 
     // A height sample, a source texel byte, the tile count: the check value sees every input.

@@ -65,13 +65,11 @@ testing::AssertionResult Has(const std::string& text, const std::string& part, b
     return testing::AssertionFailure() << "no '" << part << "' in\n" << text;
 }
 
-// A line of check's report: the file, padded, then its verdict.
-std::string Row(const std::string& name, const std::string& verdict) {
+std::string Row(const std::string& name, const std::string& verdict) { // a line of check's report
     return name + std::string(46 - name.size(), ' ') + verdict;
 }
 
-// A BMP file of one grey.
-std::string Flat(int width, int height) {
+std::string Flat(int width, int height) { // a BMP file of one grey
     const auto bmp = EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
     return std::string(bmp.begin(), bmp.end());
 }
@@ -214,8 +212,7 @@ TEST(DataTool, MapSize) {
     TempDir dir;
     EXPECT_EQ(Tool({"generate", dir.File("64"), "--map-size", "64"}).code, 0);
     EXPECT_TRUE(Has(Tool({"check", dir.File("64")}).out, Row(kHeightMap, "OK  64 x 64,")));
-    // Larger than the game plays.
-    WriteFileText(dir.File("64/" + kHeightMap), Flat(8193, 2));
+    WriteFileText(dir.File("64/" + kHeightMap), Flat(8193, 2)); // larger than the game plays
     EXPECT_TRUE(Has(Tool({"check", dir.File("64")}).out,
                     "PROBLEM  BMP FILE ERROR: '" + dir.File("64/" + kHeightMap) +
                         "' is 8193 x 2 pixels; a height map may be at most 8192 x 8192\n"));
