@@ -79,8 +79,7 @@ TEST_F(Effects, BurstAndPlume) {
     const std::vector<Sprite>& after = burst.streaks[1];
     EXPECT_TRUE(Near(after[0].position - before[0].velocity, before[0].position));
     EXPECT_TRUE(Near(after[0].velocity - before[0].velocity, Vector4(0.01f, -0.1f, -0.03f)));
-    // Follower 1 trails the head's new state; the others their predecessor's old one.
-    for (int e = 1; e < 8; ++e) {
+    for (int e = 1; e < 8; ++e) { // 1 trails the head's new state, the rest their predecessor's old
         const Sprite& ahead = e == 1 ? after[0] : before[e - 1];
         EXPECT_TRUE(Near(after[e].position, ahead.position - ahead.velocity)) << e;
         EXPECT_TRUE(Near(after[e].velocity, ahead.velocity)) << e;
@@ -106,8 +105,7 @@ TEST_F(Effects, BurstAndPlume) {
     EXPECT_TRUE(Near(plume.puffs[0].position - first.velocity, impact, 1e-5f));
     EXPECT_TRUE(Near(plume.puffs[0].velocity - first.velocity, {0.01f, 0, -0.03f}, 1e-6f));
     EXPECT_EQ(std::tuple(int(plume.puffs[0].colour[3]), plume.visibleCount), std::tuple(254, 1));
-    // The second update releases puff 1 after its move, the fourth puff 2.
-    for (int u = 2; u <= 4; ++u) {
+    for (int u = 2; u <= 4; ++u) { // update 2 releases puff 1 after its move, update 4 puff 2
         plume.Update(50);
         EXPECT_EQ(plume.visibleCount, u < 4 ? 2 : 3) << u;
         EXPECT_EQ(plume.nextRelease, u < 4 ? 125.0f : 250.0f) << u;
@@ -161,8 +159,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
     EXPECT_EQ(std::tuple(Xyz(shot.points[4]), int(shot.exploded)),
               std::tuple(Xyz({2995, 150, 3010}), 0));
 
-    // Below the ground it explodes once until spawned again.
-    for (int n : {0, -3, 1, 60}) {
+    for (int n : {0, -3, 1, 60}) { // below the ground it explodes once until spawned again
         shot.Spawn(Vector4(3000, 50, 3000), Vector4(0, 0, 10), n);
         EXPECT_EQ(shot.points.size(), size_t(2 * std::max(n, 0)));
         shot.Update(50);
@@ -180,8 +177,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
 }
 
 TEST_F(Effects, ImpactDrawnAdditively) {
-    // Eye above and behind the landing point, looking down the -z axis.
-    appState.cameraAngles = Vector4(25, 0, 0);
+    appState.cameraAngles = Vector4(25, 0, 0); // eye above, behind the landing point, facing -z
     appState.cameraPosition = Vector4(-3000, -330, -3500);
     glMatrixMode(GL_PROJECTION);
     gluPerspective(45.0, 640.0 / 480.0, 10.0, 20000.0);

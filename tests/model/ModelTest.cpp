@@ -179,15 +179,13 @@ TEST_F(ModelFormat, DamagedFilesEndTheProgram) {
     ExpectDamaged(ModelWriter::Container({sections[0], sections[2]}),
                   "the directory has no faces section (18)");
 
-    // Corners outside the vertices, paths outside the format.
-    ModelWriter writer = SmallModel();
+    ModelWriter writer = SmallModel(); // corners outside the vertices, paths outside the format
     writer.faces[2].index[3] = 12; // there are 12 vertices
     ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 12 of 12");
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");
 
-    // A path and a base name one byte longer than the longest that fit.
-    ModelWriter longPath, longName;
+    ModelWriter longPath, longName; // path and base name a byte longer than the longest that fit
     AddSquare(longPath, "a/" + std::string(507, 'x') + ".bmp");
     AddSquare(longName, "a/" + std::string(237, 'x') + ".b");
     ExpectDamaged(longPath.Bytes(), "texture entry 0 is 513 bytes long, more than 512");

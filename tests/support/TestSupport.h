@@ -42,8 +42,7 @@ void ResetTextureTable(int32_t capacity);
 
 std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height); // RGB, bottom row first
 
-// A hidden 640 x 480 window with a current double-buffered OpenGL context, 16-bit depth.
-class GLTestContext {
+class GLTestContext { // a hidden 640 x 480 window, current double-buffered context, 16-bit depth
   public:
     GLTestContext(int width = 640, int height = 480);
     ~GLTestContext();

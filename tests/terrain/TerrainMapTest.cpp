@@ -63,8 +63,7 @@ TEST(HeightSampling, FollowsThePlane) {
 
 // A flat map splits to 32 x 32 leaves; contacts give each touched leaf's fan of triangles.
 TEST(Quadtree, FlatMapContacts) {
-    // Nodes of size 0.0625 still split: the test is size < minimum.
-    appState.fineTerrain = 1;
+    appState.fineTerrain = 1; // nodes of size 0.0625 still split: the test is size < minimum
     Landscape land;
     FillHeightMap(
         land, 64, 64, [](int32_t, int32_t) { return uint8_t(0); }, true);
@@ -120,8 +119,7 @@ TEST(TerrainBlend, FollowsTheTexelRule) {
     EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);           // clamped, not wrapped
     EXPECT_EQ(BlendChannel(255, 0, 0, {-1, 0, 0}), 0);
     Landscape land;
-    // Heights sweep every band in both directions, with a bumpy edge.
-    FillHeightMap(land, 150, 130,
+    FillHeightMap(land, 150, 130, // heights sweep every band both ways, with a bumpy edge
                   [](int32_t r, int32_t c) { return uint8_t((c * 255 / 149 + r % 7 * 3) % 256); });
     const std::vector<uint8_t> a = Busy(256, 256, 1), b = Busy(256, 256, 2), c = Busy(256, 256, 3);
     const TerrainSources input{a.data(), b.data(), c.data()};

@@ -267,8 +267,7 @@ TEST_F(TerrainLoad, BadSourceIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process with its own context
     auto load = [](bool middle, int32_t capacity) {
         SetMessageBoxSink([](const char*, const char* text) { std::fprintf(stderr, "%s", text); });
-        // The cache writer must be stopped, its temporary gone, before the end.
-        std::atexit([] {
+        std::atexit([] { // the cache writer must be stopped, its temporary gone, before the end
             if (fs::exists(std::string(kTerrainCacheFile) + ".tmp"))
                 std::_Exit(7);
         });

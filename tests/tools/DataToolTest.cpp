@@ -94,8 +94,7 @@ TEST(DataTool, GeneratedSetChecks) {
 
 // decode writes upright pictures of what they are meant to be.
 TEST(DataTool, DecodeUpright) {
-    // The panel, top row first in the file: light text on black, the name across its top.
-    const std::string ppm =
+    const std::string ppm = // the panel, top row first: light text on black, name across its top
         Decoded({"decode", In("textures/info.bmp")}, "P6\n128 128\n255\n", 128 * 128 * 3);
     int lit = 0, litInTitle = 0;
     for (size_t i = 0; i < ppm.size(); i += 3)
