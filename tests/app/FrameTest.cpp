@@ -180,9 +180,8 @@ auto Fields(const PlayerCommands& c) { // as a tuple, which prints what differs
                       c.rebuild, c.resetTank, c.turretTurn, c.gunTurn, c.fire, c.switchCamera);
 }
 
-// Each control of the pad, pressed alone and then held, asks what its key or mouse action does
-// (a switch once a press, a tap between two reads too); merged with the keys', once; the frame
-// drives as the stick asks; pads come and go.
+// Each control, alone then held, asks as its key or mouse action (a switch once per press, even a
+// tap between reads); merged with keys' once; the frame drives by the stick; pads come and go.
 TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     const float turn = 0.12f * 20; // full deflection over a 20 ms frame
     constexpr int kButton = 100;   // controls from here on are buttons

@@ -1,8 +1,7 @@
 #include "e2e/ProgramRun.h"
 
-// The real program from its dialog to its end, played as a person plays it (taps shorter than a
-// frame, keys held for seconds, bursts of mouse motion, clicks, the picture on the screen), on
-// the bare X server and, through scripts/with-openbox, under a window manager.
+// The real program, dialog to end, played as a person would (sub-frame taps, keys held seconds,
+// mouse bursts, clicks, screen pictures), on bare X and under a WM (scripts/with-openbox).
 
 namespace {
 const std::string kLogStart = "Log file 'error.out' opened.\nZezivoze error log\n";
@@ -126,10 +125,9 @@ TEST(Play, FullScreenBurstsAndTaps) {
     EXPECT_EQ(Count(log, "Texture '"), 33u + 1u + 13u) << log; // the table, then one tile a load
 }
 
-// Windowed: another window in front takes the mouse, the game runs on; back in front, it has
-// the mouse again. With the turret turned, a right click switches the camera to the turret's
-// direction and the next one back. Arrows steer and drive, a left click fires a shot that bursts
-// on the ground, and the title bar's close button ends the game.
+// Windowed: a window in front takes the mouse, the game runs on; back in front, it has it again.
+// With the turret turned, right clicks switch the camera to the turret's direction and back. Arrows
+// steer and drive, a left click fires a shot bursting on ground, the title-bar close ends it.
 TEST(Play, WindowedMouseArrowsAndClicks) {
     ProgramRun run;
     unsigned long main = run.StartGame(false);

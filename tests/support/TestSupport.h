@@ -88,10 +88,9 @@ class LogCapture { // the global log on a file in its own scratch folder, closed
     std::string file;
 };
 
-// Runs body in a child with the global log on a file and message boxes written to standard
-// error as "[caption] text"; expects exit code 1 and that output to match boxes, and returns
-// the log after its first line. With a context the child is a fresh run of the test program
-// (it makes its own OpenGL context); without, a fork that sees the parent's state.
+// Runs body in a child with the log on a file and boxes to stderr as "[caption] text"; expects exit
+// 1 and that output to match boxes; returns the log after its first line. With a context: a fresh
+// run of the test program (own GL context); without: a fork seeing the parent's state.
 std::string LogOfFatal(const std::function<void()>& body, bool withContext = false,
                        const std::string& boxes = "");
 
