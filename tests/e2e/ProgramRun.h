@@ -97,9 +97,8 @@ class ProgramRun {
         }
     }
 
-    // Starts it and answers the dialog as a person would: Enter for full screen, or a click on
-    // "No" and one on OK for a window (dialog units are two pixels; "No" at (98, 32), OK at
-    // (25, 119), 50 x 14). Returns the main window, or 0.
+    // Starts it and answers the dialog as a person would: Enter for full screen, or clicks "No", OK
+    // for a window (units 2 px; "No" at (98, 32), OK at (25, 119), 50 x 14). Main window or 0.
     unsigned long StartGame(bool fullscreen) {
         unsigned long dialog = StartToDialog();
         bool answered = dialog != 0 && (fullscreen ? Key(dialog, "Return")
@@ -156,10 +155,9 @@ class ProgramRun {
         return !Property(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty();
     }
 
-    // With a window manager: activation, as a click on the window gives. Without one: the
-    // pointer over the window, then the focus; no --sync on the move, as a game holding the
-    // mouse puts the pointer back (the server keeps the requests in order). A window that has
-    // the focus is left alone: giving it again would make the game drop the mouse meanwhile.
+    // With a WM: activation, as by a click. Without: pointer over the window, then focus; no --sync
+    // on the move, as a game holding the mouse puts the pointer back (requests stay in order). A
+    // focused window is left alone: refocusing makes the game drop the mouse meanwhile.
     bool Focus(unsigned long window) {
         Window focused = 0;
         int revert = 0;
