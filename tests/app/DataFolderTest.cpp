@@ -36,8 +36,7 @@ TEST(DataFolder, FindsDataAndWritablePlaces) {
             << c.from << " " << c.around.dataVariable;
         EXPECT_EQ(data.warning.empty(), c.around.dataVariable != "../work");
     }
-    // A data folder that cannot be written (root writes anywhere).
-    fs::current_path(root / "mine");
+    fs::current_path(root / "mine"); // a data folder that cannot be written (root writes anywhere)
     chmod("textures", 0555);
     data.Find(cases[0].around);
     chmod("textures", 0755);

@@ -227,13 +227,11 @@ TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     both.turretTurn = 3.5f;
     EXPECT_EQ(Fields(Merge(keys, stick)), Fields(both));
 
-    // Thrust along the hull after a frame of the stick forward.
-    Axis(SDL_CONTROLLER_AXIS_LEFTY, -1);
+    Axis(SDL_CONTROLLER_AXIS_LEFTY, -1); // stick forward: thrust along the hull after a frame
     Frame(50);
     EXPECT_GT(Dot(firstTank.thrust, firstTank.boxCorners[0] - firstTank.boxCorners[1]), 0.0f);
 
-    // Pulled out, it is let go; plugged in again, it is picked up (Plug checks).
-    SDL_JoystickDetachVirtual(0);
+    SDL_JoystickDetachVirtual(0); // pulled out: let go; plugged in again: picked up (Plug checks)
     SDL_JoystickClose(pad);
     Frame();
     EXPECT_EQ(gameControllers.Count(), 0);

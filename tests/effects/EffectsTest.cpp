@@ -85,15 +85,13 @@ TEST_F(Effects, BurstAndPlume) {
         EXPECT_TRUE(Near(after[e].velocity, ahead.velocity)) << e;
         EXPECT_EQ(after[e].colour[3], 254 - e);
     }
-    // The head's alpha floor is the spark count: 9 -> 8 -> 8, follower 7 at 1.
-    burst.streaks[1][0].colour[3] = 9;
+    burst.streaks[1][0].colour[3] = 9; // alpha floor: the spark count; 9 -> 8 -> 8, follower 7 at 1
     burst.Update(50);
     burst.Update(50);
     EXPECT_EQ(std::tuple(int(burst.streaks[1][0].colour[3]), int(burst.streaks[1][7].colour[3])),
               std::tuple(8, 1));
 
-    // The plume starts at the impact and releases one puff per update on its schedule.
-    const Vector4 impact(10, 20, 30);
+    const Vector4 impact(10, 20, 30); // the plume starts here, one puff per update on its schedule
     Plume& plume = shot.plume;
     plume.Start(impact, 100);
     ASSERT_EQ(plume.puffs.size(), 100u);
@@ -112,8 +110,7 @@ TEST_F(Effects, BurstAndPlume) {
         EXPECT_EQ(plume.puffs[1].position.y == 20.0f, u == 2) << u;
         EXPECT_EQ(plume.puffs[2].position.y, 20.0f) << u; // unreleased puffs stay
     }
-    // Released puffs fade to nothing and stay; no more than puffCount come out.
-    for (int i = 0; i < 600; ++i)
+    for (int i = 0; i < 600; ++i) // released puffs fade to nothing and stay; at most puffCount
         plume.Update(50);
     EXPECT_EQ(
         std::tuple(plume.visibleCount, int(plume.puffs[0].colour[3] + plume.puffs[99].colour[3])),
@@ -137,8 +134,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
     // Pair k is (n - k) / n opaque, truncated.
     EXPECT_EQ(std::vector<int>(shot.alphas.begin(), shot.alphas.end()),
               (std::vector<int>{255, 218, 182, 145, 109, 72, 36}));
-    // Without speed there is no direction: the ribbon collapses, nothing is NaN.
-    shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
+    shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10); // speed 0: the ribbon collapses, no NaN
     EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3), 0));
 
     const Vector4 v(0.25f, 0, 10), g = appState.gravity;

@@ -49,8 +49,7 @@ class GLTestContext { // a hidden 640 x 480 window, current double-buffered cont
     GLTestContext(const GLTestContext&) = delete;
     GLTestContext& operator=(const GLTestContext&) = delete;
     bool ok() const { return context != nullptr; }
-    // RGB of the pixel at (x, y), y counted from the bottom as in OpenGL.
-    void ReadPixel(int x, int y, uint8_t rgb[3]) const {
+    void ReadPixel(int x, int y, uint8_t rgb[3]) const { // RGB; y from the bottom, as in OpenGL
         std::memcpy(rgb, ReadBackBuffer(x, y, 1, 1).data(), 3);
     }
     std::vector<uint8_t> ReadPixels() const { return ReadBackBuffer(0, 0, width, height); }

@@ -28,8 +28,7 @@ const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int
 
 // HeightAt follows the samples' plane, 0 at the edges; SampleVertex and Unload too.
 TEST(HeightSampling, FollowsThePlane) {
-    // Heights rise 10 a row and 1 a column.
-    Landscape land;
+    Landscape land; // heights rise 10 a row and 1 a column
     FillHeightMap(land, 23, 19, [](int32_t r, int32_t c) { return uint8_t(r * 10 + c); });
     std::vector<float> at = {-0.01f, 1e30f, std::numeric_limits<float>::quiet_NaN()};
     for (int k = 0; k <= 150; ++k)
@@ -126,8 +125,7 @@ TEST(TerrainBlend, FollowsTheTexelRule) {
     std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
     BlendTerrainTiles(land.Field(), input, 128, small.data()); // the smallest tiles, 64 of them
-    // On 3 threads the same, every row of every tile reported in order on the calling thread.
-    int next = 0;
+    int next = 0; // 3 threads: the same, each tile's rows reported in order on the calling thread
     auto report = [&, caller = std::this_thread::get_id()](int32_t tile, int32_t row) {
         EXPECT_EQ(std::tuple(std::this_thread::get_id(), tile * 128 + row),
                   std::tuple(caller, next++));

@@ -25,8 +25,7 @@ const auto Hills = [](int32_t r, int32_t c) { return uint8_t((r * 5 + c * 3) % 2
 // a scratch file and a fresh texture table holding the terrain's pictures in slots 0 to 5.
 class TerrainScene : public testing::Test {
   protected:
-    // The height is the blue byte; red and green are noise.
-    static void WriteHeightMap(int width, int height,
+    static void WriteHeightMap(int width, int height, // height: the blue byte; red, green noise
                                const std::function<uint8_t(int32_t, int32_t)>& heights) {
         std::vector<uint8_t> rgb;
         for (int i = 0; i < width * height; ++i)

@@ -20,8 +20,7 @@ struct ToolRun {
     std::string out, err;
 };
 
-// The tool with its arguments (each quoted); its exit code, stdout and stderr.
-ToolRun Tool(const std::vector<std::string>& args) {
+ToolRun Tool(const std::vector<std::string>& args) { // args each quoted; exit code, stdout, stderr
     TempDir scratch;
     std::string command = "'" ZEZIVOZE_BINARY_DIR "/zezivoze-data'";
     for (const std::string& arg : args)
