@@ -147,8 +147,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
                              Xyz({2995.0f + v.x * dt, 5000.0f, 3000.0f + v.z * dt})))
             << ms << " ms";
     }
-    // Pair k holds the head of k - 1 updates ago.
-    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
+    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60); // pair k: head, k - 1 updates ago
     shot.Update(50);
     EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
     shot.Update(50);

@@ -132,8 +132,7 @@ TEST(TerrainBlend, FollowsTheTexelRule) {
     };
     BlendTerrainTiles(land.Field(), input, 128, other.data(), report, 3);
     EXPECT_EQ(std::tuple(small, next), std::tuple(other, 64 * 128));
-    // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
-    int mismatches = 0;
+    int mismatches = 0; // texel (X, Y): half height at (X, Y) / 1024; sources repeat every 256
     for (int y = 0; y < 1024; ++y)
         for (int x = 0; x < 1024; ++x) {
             const BlendWeights w = WeightsForHeight(land.HeightAt(x / 1024.0f, y / 1024.0f) * 0.5f);

@@ -238,8 +238,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_EQ(std::tuple(textureManager.count, std::vector(land.tiles, land.tiles + 16)),
               std::tuple(6 + 16,
                          std::vector{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}));
-    // A slot that no longer holds its tile is not taken over.
-    LoadTextures();
+    LoadTextures(); // a slot no longer holding its tile is not taken over
     textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
     Reload(false);
     EXPECT_EQ(std::tuple(textureManager.count, land.tiles[0]), std::tuple(7 + 16, 7));
