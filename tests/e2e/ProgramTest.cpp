@@ -54,10 +54,9 @@ size_t Rebuilds(ProgramRun& run) { // each landscape load after the first
 }
 } // namespace
 
-// The dialog at (160, 140) (its frame's corner, under a window manager), the focus on OK:
-// Escape, and Tab then Enter, cancel before any window; arrows on a radio pair change what OK
-// stores; Alt+F4 and the title bar's close button close it unread (windowed, 16 tiles of 256);
-// the display options pre-select the buttons OK then stores. Escape or Alt+F4 end the game.
+// Dialog at (160, 140) (WM: frame corner), OK focused: Escape, and Tab then Enter, cancel before
+// any window; arrows in a pair change what OK stores; Alt+F4 and title-bar close shut it unread
+// (windowed, 16 x 256 tiles); display options preset what OK stores. Escape, Alt+F4 end the game.
 TEST(Dialog, KeysAndCloses) {
     const struct {
         std::vector<std::string> arguments;
