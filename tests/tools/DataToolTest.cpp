@@ -179,8 +179,7 @@ TEST(ModelCommand, PrintsJson) {
 
 // The generated tank parts fit their mounts and find their textures (nothing on stderr).
 TEST(ModelCommand, TankPartsFit) {
-    // The hull and the turret stand on z = 0, the turret reaching its barrel's
-    // mount at x = 1; the barrel ends at the muzzle, 2.7 out along x.
+    // Hull and turret on z = 0; the turret reaches the barrel's mount at x = 1; muzzle at x = 2.7.
     const std::pair<const char*, const char*> parts[] = {
         {"cobra_body", "turret at (0.32, 0, 0.98)"},
         {"cobra_main_turret", "barrel at (1, 0, 0.22)"},
