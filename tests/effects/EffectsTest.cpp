@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Pixels off the dark blue background, by added colour; darker ones would not be additive.
-struct Census {
+struct Census { // pixels off the dark blue background, by added colour; darker ones: not additive
     int changed = 0, white = 0, orange = 0, darker = 0;
     explicit Census(const std::vector<uint8_t>& pixels) {
         for (size_t i = 0; i < pixels.size(); i += 3) {
@@ -200,8 +199,7 @@ TEST_F(Effects, ImpactDrawnAdditively) {
               std::tuple(true, true, 0))
         << impact.orange << " orange, " << impact.white << " white";
 
-    // Respawned above, Update draws no old sparks or puffs; one or two pairs make no segment.
-    for (int n : {60, 1, 2}) {
+    for (int n : {60, 1, 2}) { // respawned above: no old sparks or puffs; 1 or 2 pairs: no segment
         shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), n);
         Frame();
         if (n < 60)

@@ -146,8 +146,7 @@ using TerrainLoad = TerrainScene;
 // Water shows over low ground, only within the terrain's rectangle.
 TEST_F(TerrainDraw, WaterOverLowGround) {
     appState.fineTerrain = 1;
-    // Top-left and bottom-right quarters at 124, just under the water at 128, the others at 220.
-    WriteHeightMap(32, 24,
+    WriteHeightMap(32, 24, // TL and BR quarters at 124, just under the water's 128; the others 220
                    [](int32_t r, int32_t c) { return uint8_t((r < 12) == (c < 16) ? 124 : 220); });
     Reload(true);
     PaintTile(0, 1024, 160, 80, 0);
