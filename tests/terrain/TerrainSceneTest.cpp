@@ -204,8 +204,7 @@ TEST_F(TerrainLoad, Cache) {
     ExpectPixel(318, 240, kFrame, "afresh");
     EXPECT_EQ(swapControl ? SDL_GL_GetSwapInterval() : 1, 1); // back as before loading
 
-    // A second load without an unload only logs and keeps the terrain.
-    TerrainNode* firstChild = land.children[0];
+    TerrainNode* firstChild = land.children[0]; // a load without unload only logs, keeps terrain
     land.Load("textures/landscp.bmp");
     EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded")) << log.Contents();
     EXPECT_EQ(land.children[0], firstChild);
@@ -213,8 +212,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_EQ(Reload(false), 0); // the matching cache: no loading screen
     ExpectTiles(256);
 
-    // A height sample, a source texel byte, the tile count: the check value sees every input.
-    WriteHeightMap(32, 32,
+    WriteHeightMap(32, 32, // a height, source texel, tile count: the check value sees every input
                    [](int32_t r, int32_t c) { return uint8_t(Hills(r, c) ^ (r * c == 31 * 31)); });
     EXPECT_GT(Reload(false), 0) << "other height map";
     EXPECT_NE(log.Contents().find(
@@ -250,8 +248,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_EQ(std::tuple(text.find(line) != npos, text.find(line)),
               std::tuple(true, text.rfind(line)))
         << text;
-    // A killed run's leftover temporary goes at the next load, the cache used or rewritten.
-    fs::remove(temporary);
+    fs::remove(temporary); // a killed run's leftover goes at the next load; cache used or rewritten
     for (bool rewrite : {false, true}) {
         WriteFileText(temporary, "cut short");
         EXPECT_EQ(Reload(rewrite) > 0, rewrite);
