@@ -180,7 +180,7 @@ TEST_F(ModelFormat, DamagedFilesEndTheProgram) {
                   "the directory has no faces section (18)");
 
     ModelWriter writer = SmallModel(); // corners outside the vertices, paths outside the format
-    writer.faces[2].index[3] = 12; // there are 12 vertices
+    writer.faces[2].index[3] = 12;     // there are 12 vertices
     ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 12 of 12");
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");

@@ -171,7 +171,7 @@ TEST_F(VehicleTest, GroundAndFall) {
         EXPECT_NEAR(tank.body.position.y, 93.0f / 9 + tank.motion.y, 1e-4f);
     }
     EXPECT_EQ(AllocationCount(), allocations); // a step on the ground allocates nothing
-    tank.SetPosition(80, 40, 80); // far above every leaf: no contact, the tank falls
+    tank.SetPosition(80, 40, 80);              // far above every leaf: no contact, the tank falls
     tank.fallSpeed = 0;
     for (float fall : {-0.01f, -0.02f, -0.045f}) {
         tank.Update(fall < -0.03f ? 20 : 50);
