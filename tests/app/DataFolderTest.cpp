@@ -21,8 +21,7 @@ TEST(DataFolder, FindsDataAndWritablePlaces) {
     } cases[] = {
         {"mine", {"../mine", bin, state, "", "/h"}, "", local},
         {"work", {"../mine", bin, state, "", "/h"}, (root / "mine").string(), local},
-        // A variable naming no data folder is not used (with a warning), nor a relative XDG one.
-        {"work",
+        {"work", // a variable naming no data folder is unused (warning), nor a relative XDG one
          {"../work", bin, "state", "", "/h"},
          (root / "prefix/share/zezivoze").string(),
          "/h/.local/state/zezivoze/error.out /h/.cache/zezivoze/landscpf.dat"},
@@ -36,8 +35,7 @@ TEST(DataFolder, FindsDataAndWritablePlaces) {
             << c.from << " " << c.around.dataVariable;
         EXPECT_EQ(data.warning.empty(), c.around.dataVariable != "../work");
     }
-    // A data folder that cannot be written (root writes anywhere).
-    fs::current_path(root / "mine");
+    fs::current_path(root / "mine"); // a data folder that cannot be written (root writes anywhere)
     chmod("textures", 0555);
     data.Find(cases[0].around);
     chmod("textures", 0755);

@@ -20,9 +20,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-// The program started as WinMain does minus the dialog: windowed, on a fresh copy of the
-// data with the small map, with no input devices, so the test writes the key state the frame
-// reads.
+// The program started as WinMain does minus the dialog: windowed, on a fresh copy of the data with
+// the small map, with no input devices, so the test writes the key state the frame reads.
 class GameScene : public testing::Test {
   protected:
     void SetUp() override {
@@ -32,8 +31,7 @@ class GameScene : public testing::Test {
         StartGameWithoutDialog();
         ASSERT_TRUE(glWindow.IsLive());
     }
-    // Called with the data copied and the working directory set, before start-up.
-    virtual void PrepareData() {}
+    virtual void PrepareData() {} // data copied, working directory set, before start-up
     void TearDown() override {
         ResetTextureTable(0); // the next start-up makes a new one
         landscape.Unload();
@@ -177,15 +175,13 @@ class ControllerScene : public GameScene {
     SDL_Joystick* pad = nullptr;
 };
 
-// The commands as a tuple, which prints what differs.
-auto Fields(const PlayerCommands& c) {
+auto Fields(const PlayerCommands& c) { // as a tuple, which prints what differs
     return std::tuple(c.quit, c.forward, c.backward, c.steerLeft, c.steerRight, c.switchTerrain,
                       c.rebuild, c.resetTank, c.turretTurn, c.gunTurn, c.fire, c.switchCamera);
 }
 
-// Each control of the pad, pressed alone and then held, asks what its key or mouse action does
-// (a switch once a press, a tap between two reads too); merged with the keys', once; the frame
-// drives as the stick asks; pads come and go.
+// Each control, alone then held, asks as its key or mouse action (a switch once per press, even a
+// tap between reads); merged with keys' once; the frame drives by the stick; pads come and go.
 TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     const float turn = 0.12f * 20; // full deflection over a 20 ms frame
     constexpr int kButton = 100;   // controls from here on are buttons
@@ -231,13 +227,11 @@ TEST_F(ControllerScene, AsksAsKeysAndMouse) {
     both.turretTurn = 3.5f;
     EXPECT_EQ(Fields(Merge(keys, stick)), Fields(both));
 
-    // Thrust along the hull after a frame of the stick forward.
-    Axis(SDL_CONTROLLER_AXIS_LEFTY, -1);
+    Axis(SDL_CONTROLLER_AXIS_LEFTY, -1); // stick forward: thrust along the hull after a frame
     Frame(50);
     EXPECT_GT(Dot(firstTank.thrust, firstTank.boxCorners[0] - firstTank.boxCorners[1]), 0.0f);
 
-    // Pulled out, it is let go; plugged in again, it is picked up (Plug checks).
-    SDL_JoystickDetachVirtual(0);
+    SDL_JoystickDetachVirtual(0); // pulled out: let go; plugged in again: picked up (Plug checks)
     SDL_JoystickClose(pad);
     Frame();
     EXPECT_EQ(gameControllers.Count(), 0);

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-// Each opening starts from 32 bits, full screen and 1024 whatever was chosen before, focus on
-// OK. A click picks within a pair and takes the focus (1005: 256, 1004: 1024); Tab and Shift+Tab
-// move over OK, Cancel and the three pairs (into a pair on its checked button), arrows within a
-// pair. Only OK ends the dialog and stores the checked buttons. (Cancel, Escape and Alt+F4 end
-// the program: the end-to-end Dialog test.)
+// Each opening starts from 32 bits, full screen and 1024 whatever was chosen before, focus on OK. A
+// click picks within a pair and takes the focus (1005: 256, 1004: 1024); Tab and Shift+Tab move
+// over OK, Cancel and the three pairs (into a pair on its checked button), arrows within a pair.
+// Only OK ends the dialog and stores the checked buttons (Cancel, Escape, Alt+F4: e2e Dialog test).
 TEST(OptionsDialog, OnlyOkStores) {
     SetDialogBoxFunction(nullptr); // no window to show it in: start-up goes on as it was
     EXPECT_EQ(DialogBox(nullptr, "Options", OptionsDialogProc), -1);

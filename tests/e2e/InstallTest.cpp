@@ -4,12 +4,11 @@
 
 namespace fs = std::filesystem;
 
-// The Debian package passes lintian and holds the programs in /usr/games, the data, the menu
-// entry naming the game, AppStream metadata that appstreamcli passes, the icon, manual pages with
-// what --help lists, and names its libraries; unpacked, its programs run: the game tells its
-// version, or, given a bad option in its data folder, its usage with exit code 2 and no log; the
-// data tool finds the data whole. Started from an empty folder, the game keeps its log and
-// a small map's terrain cache in the XDG folders, and the second start uses that cache.
+// The Debian package passes lintian, holds programs in /usr/games, the data, a menu entry naming
+// the game, AppStream data appstreamcli passes, the icon, man pages with what --help lists, names
+// its libraries; unpacked, its programs run: the game tells its version, or, for a bad option in
+// its data folder, its usage, exit 2, no log; the data tool finds it whole. From an empty folder,
+// it keeps its log and a small map's terrain cache in XDG folders, used by the second start.
 TEST(Installed, PackageRunsAnywhere) {
     TempDir temp;
     const int status = std::system(

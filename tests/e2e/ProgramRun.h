@@ -30,10 +30,9 @@ inline bool PollFor(double seconds, const std::function<bool()>& yes) {
     return false;
 }
 
-// One run of the real program under the current X display, driven as a person would: in a
-// fresh copy of the small-map data, windows found by title, keys and clicks through xdotool, a
-// title-bar close through the window manager's button or, without one, the WM_DELETE_WINDOW
-// it sends. The runs take turns on the display, so every window on it is the run's.
+// One run of the real program on the X display, driven as a person would: a fresh copy of the
+// small-map data, windows found by title, keys and clicks via xdotool, title-bar closes by the WM's
+// button or, with none, its WM_DELETE_WINDOW; runs take turns, owning the display's windows.
 class ProgramRun {
   public:
     static constexpr const char* kDialogTitle = "Zezivoze Options";
@@ -50,8 +49,7 @@ class ProgramRun {
             throw std::runtime_error("no X display (set DISPLAY)");
     }
 
-    // Ends a program still running, and SDL's message box (a process of its own).
-    ~ProgramRun() {
+    ~ProgramRun() { // ends a program still running, and SDL's message box (a process of its own)
         if (Running()) {
             kill(-pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -63,8 +61,7 @@ class ProgramRun {
 
     const std::filesystem::path& dir() const { return workDir; }
 
-    // Starts the program and waits for its options dialog (0 if it never comes).
-    unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) {
+    unsigned long StartToDialog(const std::vector<std::string>& arguments = {}) { // dialog, or 0
         Launch(programPath, arguments, workDir);
         return WaitForWindow(kDialogTitle);
     }
@@ -100,9 +97,8 @@ class ProgramRun {
         }
     }
 
-    // Starts it and answers the dialog as a person would: Enter for full screen, or a click on
-    // "No" and one on OK for a window (dialog units are two pixels; "No" at (98, 32), OK at
-    // (25, 119), 50 x 14). Returns the main window, or 0.
+    // Starts it and answers the dialog as a person would: Enter for full screen, or clicks "No", OK
+    // for a window (units 2 px; "No" at (98, 32), OK at (25, 119), 50 x 14). Main window or 0.
     unsigned long StartGame(bool fullscreen) {
         unsigned long dialog = StartToDialog();
         bool answered = dialog != 0 && (fullscreen ? Key(dialog, "Return")
@@ -129,8 +125,7 @@ class ProgramRun {
         return found;
     }
 
-    // Waits until such a window is there (0 on timeout or when the program ended).
-    unsigned long WaitForWindow(const std::string& title) {
+    unsigned long WaitForWindow(const std::string& title) { // 0 on timeout or program end
         unsigned long found = 0;
         PollFor(30, [&] { return (found = FindWindow(title)) != 0 || !Running(); });
         return found;
@@ -160,10 +155,9 @@ class ProgramRun {
         return !Property(DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty();
     }
 
-    // With a window manager: activation, as a click on the window gives. Without one: the
-    // pointer over the window, then the focus; no --sync on the move, as a game holding the
-    // mouse puts the pointer back (the server keeps the requests in order). A window that has
-    // the focus is left alone: giving it again would make the game drop the mouse meanwhile.
+    // With a WM: activation, as by a click. Without: pointer over the window, then focus; no --sync
+    // on the move, as a game holding the mouse puts the pointer back (requests stay in order). A
+    // focused window is left alone: refocusing makes the game drop the mouse meanwhile.
     bool Focus(unsigned long window) {
         Window focused = 0;
         int revert = 0;
@@ -176,8 +170,7 @@ class ProgramRun {
         return window != 0 && Xdo("mousemove --window " + id + " 20 20 windowfocus --sync " + id);
     }
 
-    // Focuses the window, then presses and releases the keys (xdotool names).
-    bool Key(unsigned long window, const std::string& keys) {
+    bool Key(unsigned long window, const std::string& keys) { // focus first; xdotool key names
         return Focus(window) && Xdo("key --clearmodifiers " + keys);
     }
 
@@ -197,8 +190,7 @@ class ProgramRun {
                               std::to_string(y - top / 2) + " click 1");
     }
 
-    // What a window manager's close button sends: WM_DELETE_WINDOW.
-    bool RequestClose(unsigned long window) {
+    bool RequestClose(unsigned long window) { // as a WM's close button: WM_DELETE_WINDOW
         Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
         long close = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         XEvent event{};
@@ -209,8 +201,7 @@ class ProgramRun {
         return sent != 0;
     }
 
-    // A plain window of the test's own beside the program's (made once).
-    unsigned long OtherWindow() {
+    unsigned long OtherWindow() { // a window of the test's own beside the program's (made once)
         if (other == 0) {
             other = XCreateSimpleWindow(display, DefaultRootWindow(display), 700, 500, 200, 150, 0,
                                         0, 0xFFFFFF);
@@ -225,8 +216,7 @@ class ProgramRun {
         return other;
     }
 
-    // Whether a program holds the pointer (the game does while it is in front).
-    bool PointerTaken() {
+    bool PointerTaken() { // whether a program holds the pointer (the game does while in front)
         int grab = XGrabPointer(display, DefaultRootWindow(display), False, ButtonPressMask,
                                 GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
         if (grab == GrabSuccess)
@@ -242,16 +232,14 @@ class ProgramRun {
         return pid > 0 && !exited;
     }
 
-    // Waits up to 30 s for the end: its exit code, 128 + signal, or -1 while it runs.
-    int ExitCode() {
+    int ExitCode() { // waits up to 30 s: exit code, 128 + signal, or -1 while it runs
         PollFor(30, [&] { return !Running(); });
         if (!exited)
             return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-    // For failure messages: whether it runs, and its log.
-    std::string Describe() {
+    std::string Describe() { // for failure messages: whether it runs, and its log
         return "program " + std::to_string(pid) + (Running() ? " running" : " ended") +
                ", error.out:\n" + Log();
     }
@@ -298,8 +286,7 @@ class ProgramRun {
     bool exited = false;
 };
 
-// The share of pixels, from the row `from` down, that differ clearly between two pictures
-// (-1 for pictures not taken).
+// Pixel share, from row `from` down, that differs clearly between two pictures (-1: not taken).
 inline double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b,
                       size_t from = 0) {
     if (a.size() != 640 * 480 * 3 || b.size() != a.size())
@@ -312,8 +299,7 @@ inline double Changed(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
     return changed / ((480.0 - from) * 640);
 }
 
-// The program ends by itself with exit code 0, its log closed, no fatal error in it.
-inline void ExpectCleanEnd(ProgramRun& run) {
+inline void ExpectCleanEnd(ProgramRun& run) { // exits 0 by itself, log closed, no fatal error
     EXPECT_EQ(run.ExitCode(), 0) << run.Describe();
     const std::string log = run.Log();
     EXPECT_TRUE(log.ends_with("Log file closed\n")) << log;

@@ -1,8 +1,7 @@
 #include "e2e/ProgramRun.h"
 
-// The real program from its dialog to its end, played as a person plays it (taps shorter than a
-// frame, keys held for seconds, bursts of mouse motion, clicks, the picture on the screen), on
-// the bare X server and, through scripts/with-openbox, under a window manager.
+// The real program, dialog to end, played as a person would (sub-frame taps, keys held seconds,
+// mouse bursts, clicks, screen pictures), on bare X and under a WM (scripts/with-openbox).
 
 namespace {
 const std::string kLogStart = "Log file 'error.out' opened.\nZezivoze error log\n";
@@ -31,8 +30,7 @@ void Hold(ProgramRun& run, unsigned long window, const std::string& key, double 
     ASSERT_TRUE(Xdo("keyup " + key));
 }
 
-// Fire: strong red, middling green, little blue.
-int FirePixels(const std::vector<uint8_t>& picture) {
+int FirePixels(const std::vector<uint8_t>& picture) { // strong red, middling green, little blue
     int count = 0;
     for (size_t i = 0; i + 2 < picture.size(); i += 3)
         count +=
@@ -47,8 +45,7 @@ size_t Count(const std::string& text, const std::string& what) {
     return count;
 }
 
-// Another window in front: the game lets the mouse go.
-bool FocusElsewhere(ProgramRun& run) {
+bool FocusElsewhere(ProgramRun& run) { // another window in front: the game lets the mouse go
     return run.Focus(run.OtherWindow()) && PollFor(10, [&] { return !run.PointerTaken(); });
 }
 
@@ -57,10 +54,9 @@ size_t Rebuilds(ProgramRun& run) { // each landscape load after the first
 }
 } // namespace
 
-// The dialog at (160, 140) (its frame's corner, under a window manager), the focus on OK:
-// Escape, and Tab then Enter, cancel before any window; arrows on a radio pair change what OK
-// stores; Alt+F4 and the title bar's close button close it unread (windowed, 16 tiles of 256);
-// the display options pre-select the buttons OK then stores. Escape or Alt+F4 end the game.
+// Dialog at (160, 140) (WM: frame corner), OK focused: Escape, and Tab then Enter, cancel before
+// any window; arrows in a pair change what OK stores; Alt+F4 and title-bar close shut it unread
+// (windowed, 16 x 256 tiles); display options preset what OK stores. Escape, Alt+F4 end the game.
 TEST(Dialog, KeysAndCloses) {
     const struct {
         std::vector<std::string> arguments;
@@ -96,10 +92,9 @@ TEST(Dialog, KeysAndCloses) {
     }
 }
 
-// Full screen, the mouse taken; 5,000 motions in one burst (one event a frame would keep a close
-// waiting for minutes); each quick tap of R rebuilds the scene once, in the same slot; H held
-// for over a second switches the detail and rebuilds once; a tap of Escape ends the game, the
-// log holding the start-up in its order.
+// Full screen, mouse taken; 5,000 motions in a burst (one event a frame would keep a close waiting
+// for minutes); each quick R tap rebuilds the scene once, same slot; H held over a second switches
+// detail and rebuilds once; an Escape tap ends the game, the log holding start-up in order.
 TEST(Play, FullScreenBurstsAndTaps) {
     ProgramRun run;
     unsigned long main = run.StartGame(true);
@@ -129,10 +124,9 @@ TEST(Play, FullScreenBurstsAndTaps) {
     EXPECT_EQ(Count(log, "Texture '"), 33u + 1u + 13u) << log; // the table, then one tile a load
 }
 
-// Windowed: another window in front takes the mouse, the game runs on; back in front, it has
-// the mouse again. With the turret turned, a right click switches the camera to the turret's
-// direction and the next one back. Arrows steer and drive, a left click fires a shot that bursts
-// on the ground, and the title bar's close button ends the game.
+// Windowed: a window in front takes the mouse, the game runs on; back in front, it has it again.
+// With the turret turned, right clicks switch the camera to the turret's direction and back. Arrows
+// steer and drive, a left click fires a shot bursting on ground, the title-bar close ends it.
 TEST(Play, WindowedMouseArrowsAndClicks) {
     ProgramRun run;
     unsigned long main = run.StartGame(false);

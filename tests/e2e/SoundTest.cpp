@@ -4,9 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-// The real program's sound, written to a file by SDL's disk audio driver as it is mixed, in
-// real time: 16-bit stereo at 44100 Hz. Levels come from the samples between marks (the file's
-// size at a moment of the play).
+// The real program's sound as SDL's disk audio driver writes it, mixed in real time: 16-bit stereo
+// at 44100 Hz. Levels come from the samples between marks (the file's size at a moment).
 
 namespace {
 constexpr double kBytesPerSecond = 44100 * 4;

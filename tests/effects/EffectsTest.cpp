@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Pixels off the dark blue background, by added colour; darker ones would not be additive.
-struct Census {
+struct Census { // pixels off the dark blue background, by added colour; darker ones: not additive
     int changed = 0, white = 0, orange = 0, darker = 0;
     explicit Census(const std::vector<uint8_t>& pixels) {
         for (size_t i = 0; i < pixels.size(); i += 3) {
@@ -24,8 +23,7 @@ class Effects : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(gl.ok() && PrepareEffectsScene()); }
     void TearDown() override { landscape.Unload(); } // the effects' lists go with the context
-    // Updating the shot draws its burst and plume once it has exploded.
-    void Frame() {
+    void Frame() { // updating the shot draws its burst and plume once it has exploded
         glClearColor(0, 0, 64 / 255.0f, 0);
         glDepthMask(GL_TRUE); // the clear obeys the depth write mask
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -80,22 +78,19 @@ TEST_F(Effects, BurstAndPlume) {
     const std::vector<Sprite>& after = burst.streaks[1];
     EXPECT_TRUE(Near(after[0].position - before[0].velocity, before[0].position));
     EXPECT_TRUE(Near(after[0].velocity - before[0].velocity, Vector4(0.01f, -0.1f, -0.03f)));
-    // Follower 1 trails the head's new state; the others their predecessor's old one.
-    for (int e = 1; e < 8; ++e) {
+    for (int e = 1; e < 8; ++e) { // 1 trails the head's new state, the rest their predecessor's old
         const Sprite& ahead = e == 1 ? after[0] : before[e - 1];
         EXPECT_TRUE(Near(after[e].position, ahead.position - ahead.velocity)) << e;
         EXPECT_TRUE(Near(after[e].velocity, ahead.velocity)) << e;
         EXPECT_EQ(after[e].colour[3], 254 - e);
     }
-    // The head's alpha floor is the spark count: 9 -> 8 -> 8, follower 7 at 1.
-    burst.streaks[1][0].colour[3] = 9;
+    burst.streaks[1][0].colour[3] = 9; // alpha floor: the spark count; 9 -> 8 -> 8, follower 7 at 1
     burst.Update(50);
     burst.Update(50);
     EXPECT_EQ(std::tuple(int(burst.streaks[1][0].colour[3]), int(burst.streaks[1][7].colour[3])),
               std::tuple(8, 1));
 
-    // The plume starts at the impact and releases one puff per update on its schedule.
-    const Vector4 impact(10, 20, 30);
+    const Vector4 impact(10, 20, 30); // the plume starts here, one puff per update on its schedule
     Plume& plume = shot.plume;
     plume.Start(impact, 100);
     ASSERT_EQ(plume.puffs.size(), 100u);
@@ -107,16 +102,14 @@ TEST_F(Effects, BurstAndPlume) {
     EXPECT_TRUE(Near(plume.puffs[0].position - first.velocity, impact, 1e-5f));
     EXPECT_TRUE(Near(plume.puffs[0].velocity - first.velocity, {0.01f, 0, -0.03f}, 1e-6f));
     EXPECT_EQ(std::tuple(int(plume.puffs[0].colour[3]), plume.visibleCount), std::tuple(254, 1));
-    // The second update releases puff 1 after its move, the fourth puff 2.
-    for (int u = 2; u <= 4; ++u) {
+    for (int u = 2; u <= 4; ++u) { // update 2 releases puff 1 after its move, update 4 puff 2
         plume.Update(50);
         EXPECT_EQ(plume.visibleCount, u < 4 ? 2 : 3) << u;
         EXPECT_EQ(plume.nextRelease, u < 4 ? 125.0f : 250.0f) << u;
         EXPECT_EQ(plume.puffs[1].position.y == 20.0f, u == 2) << u;
         EXPECT_EQ(plume.puffs[2].position.y, 20.0f) << u; // unreleased puffs stay
     }
-    // Released puffs fade to nothing and stay; no more than puffCount come out.
-    for (int i = 0; i < 600; ++i)
+    for (int i = 0; i < 600; ++i) // released puffs fade to nothing and stay; at most puffCount
         plume.Update(50);
     EXPECT_EQ(
         std::tuple(plume.visibleCount, int(plume.puffs[0].colour[3] + plume.puffs[99].colour[3])),
@@ -140,8 +133,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
     // Pair k is (n - k) / n opaque, truncated.
     EXPECT_EQ(std::vector<int>(shot.alphas.begin(), shot.alphas.end()),
               (std::vector<int>{255, 218, 182, 145, 109, 72, 36}));
-    // Without speed there is no direction: the ribbon collapses, nothing is NaN.
-    shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10);
+    shot.Spawn(Vector4(1, 2, 3), Vector4(0, 0, 0), 10); // speed 0: the ribbon collapses, no NaN
     EXPECT_TRUE(Near(shot.points[18], Vector4(-4, 2, 3), 0));
 
     const Vector4 v(0.25f, 0, 10), g = appState.gravity;
@@ -154,16 +146,14 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
                              Xyz({2995.0f + v.x * dt, 5000.0f, 3000.0f + v.z * dt})))
             << ms << " ms";
     }
-    // Pair k holds the head of k - 1 updates ago.
-    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60);
+    shot.Spawn(Vector4(3000, 150, 3000), Vector4(0, 0, 10), 60); // pair k: head, k - 1 updates ago
     shot.Update(50);
     EXPECT_TRUE(Near(shot.points[119], Vector4(3005, 150, 3000 - 58)));
     shot.Update(50);
     EXPECT_EQ(std::tuple(Xyz(shot.points[4]), int(shot.exploded)),
               std::tuple(Xyz({2995, 150, 3010}), 0));
 
-    // Below the ground it explodes once until spawned again.
-    for (int n : {0, -3, 1, 60}) {
+    for (int n : {0, -3, 1, 60}) { // below the ground it explodes once until spawned again
         shot.Spawn(Vector4(3000, 50, 3000), Vector4(0, 0, 10), n);
         EXPECT_EQ(shot.points.size(), size_t(2 * std::max(n, 0)));
         shot.Update(50);
@@ -181,8 +171,7 @@ TEST_F(Effects, ShotFliesAndExplodesOnce) {
 }
 
 TEST_F(Effects, ImpactDrawnAdditively) {
-    // Eye above and behind the landing point, looking down the -z axis.
-    appState.cameraAngles = Vector4(25, 0, 0);
+    appState.cameraAngles = Vector4(25, 0, 0); // eye above, behind the landing point, facing -z
     appState.cameraPosition = Vector4(-3000, -330, -3500);
     glMatrixMode(GL_PROJECTION);
     gluPerspective(45.0, 640.0 / 480.0, 10.0, 20000.0);
@@ -210,8 +199,7 @@ TEST_F(Effects, ImpactDrawnAdditively) {
               std::tuple(true, true, 0))
         << impact.orange << " orange, " << impact.white << " white";
 
-    // Respawned above, Update draws no old sparks or puffs; one or two pairs make no segment.
-    for (int n : {60, 1, 2}) {
+    for (int n : {60, 1, 2}) { // respawned above: no old sparks or puffs; 1 or 2 pairs: no segment
         shot.Spawn(Vector4(3000, 180, 3300), Vector4(0, 2, -10), n);
         Frame();
         if (n < 60)

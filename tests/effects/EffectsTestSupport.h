@@ -13,9 +13,8 @@
 #include <algorithm>
 #include <ranges>
 
-// Flat ground at 100 (64 x 64 samples, x and z about 0 to 6095), white pictures
-// under the names the shot looks up, the world's gravity and wind, and the frame's
-// state for translucent effects; needs a current context. False on an OpenGL error.
+// Flat ground at 100 (64 x 64 samples, x, z ~0 to 6095), white pictures the shot looks up, world
+// gravity, wind, the frame's translucent-effect state; needs a current context. False on GL errors.
 inline bool PrepareEffectsScene() {
     FillHeightMap(landscape, 64, 64, [](int32_t, int32_t) { return uint8_t(100); });
     ResetTextureTable(8);

@@ -22,8 +22,7 @@ Bytes operator+(Bytes a, const Bytes& b) {
     return a;
 }
 
-// The values as n little-endian bytes each.
-Bytes Words(std::initializer_list<uint32_t> values, int n = 4) {
+Bytes Words(std::initializer_list<uint32_t> values, int n = 4) { // n little-endian bytes each
     Bytes b;
     for (uint32_t v : values)
         for (int i = 0; i < n; ++i)
@@ -96,8 +95,7 @@ TEST(BmpReaderDeathTest, ReadsAndRefuses) {
         for (int width : {3, 4, 5})
             for (int height : {0, 1, 2, 3}) {
                 const Bytes rgb = Picture(width, height);
-                // A legal zero image size: computed from the sides instead.
-                Bytes bytes = Patched(
+                Bytes bytes = Patched( // a legal zero image size: computed from the sides
                     EncodeBmp(width, height, rgb, {24, 0, false, true, topDown, {}}), 34, 0);
                 if (height % 2) // the file ends right after its last pixel
                     bytes.erase(bytes.end() - (4 - width * 3 % 4) % 4, bytes.end());
@@ -168,8 +166,7 @@ TEST(DibImage, EveryLayoutRoundTrips) {
                 const Bytes file = EncodeBmp(width, 3, Picture(width, 3, c.second), layout);
                 EXPECT_EQ(Decode(file), std::tuple(Picture(width, 3, c.second, true), width, ""))
                     << "case " << &c - cases << " width " << width << " top-down " << topDown;
-                // Run-length pictures end with the end-of-picture code.
-                if (layout.compression % 3 != 0) {
+                if (layout.compression % 3 != 0) { // run-length: ends with the end-of-picture code
                     EXPECT_EQ(Bytes(file.end() - 2, file.end()), Bytes({0, 1}));
                 }
             }

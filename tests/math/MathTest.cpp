@@ -23,8 +23,7 @@ TEST(Vector4AndMatrix4, AsOpenGlDoes) {
     translate = translate * translate; // the product may be stored over its own operand
     EXPECT_EQ(translate.m[12], 2.0f);
 
-    // Rotations are what glRotatef leaves on the stack.
-    GLTestContext gl;
+    GLTestContext gl; // rotations are what glRotatef leaves on the stack
     ASSERT_TRUE(gl.ok());
     for (float angle : {0.0f, 30.0f, 89.0f, 90.0f, 179.5f, 270.0f, -45.0f, 725.0f})
         for (const Vector4& axis : {Vector4(1, 0, 0), Vector4(0, 1, 0), Vector4(0, 0, 1),

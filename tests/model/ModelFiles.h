@@ -20,8 +20,7 @@ inline void LoadTestTextures() {
         textureManager.LoadFromMemory(names[i], colours[i], 1, 1);
 }
 
-// Each quad's picture covers it once.
-inline constexpr float kQuadUv[8] = {0, 0, 1, 0, 1, 1, 0, 1};
+inline constexpr float kQuadUv[8] = {0, 0, 1, 0, 1, 1, 0, 1}; // each quad's picture covers it once
 
 // A unit square from (x0, 0) in the z = 0 plane, counter-clockwise seen from +z.
 inline void AddSquare(ModelWriter& writer, const std::string& texture, float x0 = 0) {
@@ -29,8 +28,7 @@ inline void AddSquare(ModelWriter& writer, const std::string& texture, float x0 
     writer.AddQuad(texture, corners, kQuadUv);
 }
 
-// Three faces: blue treads, red camouflage, and one whose texture is unknown.
-inline ModelWriter SmallModel() {
+inline ModelWriter SmallModel() { // blue treads, red camouflage, one face of unknown texture
     ModelWriter writer;
     AddSquare(writer, "c:/art/tank/cobra_treads.tga", 0);
     AddSquare(writer, "art/cobra_camo.bmp", 1);

@@ -11,8 +11,7 @@
 namespace {
 const char kFatal[] = "FATAL ERROR: File: 'models/cobra.rozi' appears to be missing or corrupted\n";
 
-// The counts and the texture entries of a loaded model.
-std::string Describe(const Model& m) {
+std::string Describe(const Model& m) { // the counts and texture entries
     std::ostringstream text;
     text << m.vertexCount << ' ' << m.faceCount << ' ' << m.textureCount << ' ' << m.frameCount
          << ' ' << m.mountCount;
@@ -95,8 +94,7 @@ TEST_F(ModelFormat, RoundTripDrawAndNames) {
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(actual[i], expected.m[i], 1e-5f) << i;
 
-    // Loaded again from a smaller file: nothing of the first load is left.
-    ModelWriter small;
+    ModelWriter small; // a smaller file loaded again: nothing of the first load is left
     AddSquare(small, "a/cobra_camo.bmp");
     Load(model, small.Bytes());
     EXPECT_EQ(Describe(model), "4 1 1 1 0 cobra_camo=2");
@@ -181,15 +179,13 @@ TEST_F(ModelFormat, DamagedFilesEndTheProgram) {
     ExpectDamaged(ModelWriter::Container({sections[0], sections[2]}),
                   "the directory has no faces section (18)");
 
-    // Corners outside the vertices, paths outside the format.
-    ModelWriter writer = SmallModel();
-    writer.faces[2].index[3] = 12; // there are 12 vertices
+    ModelWriter writer = SmallModel(); // corners outside the vertices, paths outside the format
+    writer.faces[2].index[3] = 12;     // there are 12 vertices
     ExpectDamaged(writer.Bytes(), "face 2 corner 3 uses vertex 12 of 12");
     writer.frames.clear();
     ExpectDamaged(writer.Bytes(), "3 faces but no vertex frame");
 
-    // A path and a base name one byte longer than the longest that fit.
-    ModelWriter longPath, longName;
+    ModelWriter longPath, longName; // path and base name a byte longer than the longest that fit
     AddSquare(longPath, "a/" + std::string(507, 'x') + ".bmp");
     AddSquare(longName, "a/" + std::string(237, 'x') + ".b");
     ExpectDamaged(longPath.Bytes(), "texture entry 0 is 513 bytes long, more than 512");

@@ -28,8 +28,7 @@ TEST(BinaryFile, LittleEndianAndFFPastTheEnd) {
     EXPECT_EQ(
         (std::vector<uint32_t>{shorts[0], shorts[1], longs[0], longs[1], longs[2], longs[3]}),
         (std::vector<uint32_t>{0xFFFE, 0x0A0B, 0x0C0DFFFF, 0xFFFF0A0B, 0xFFFFFFFF, 0xFFFFFFFF}));
-    // Three bytes whole, then two with one left; a file that did not open neither reads nor writes.
-    in.Seek(4, 0);
+    in.Seek(4, 0); // 3 bytes whole, then 2 with 1 left; an unopened file reads and writes nothing
     const int whole = in.ReadBlock(3, block), third = block[2], cut = in.ReadBlock(2, block);
     EXPECT_EQ(
         std::tuple(whole, third, cut, closed.ReadBlock(2, block), closed.WriteBlock(2, block)),

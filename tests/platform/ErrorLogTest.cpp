@@ -18,8 +18,7 @@ TEST(ErrorLog, WritesVerbatimClosesOnce) {
         log.Close();
         log.Write("after close\n");
         EXPECT_EQ(ReadFileText(path), written + "Log file closed\n");
-        // Opened again while open: the first file is closed properly, not leaked.
-        log.Open(second.c_str());
+        log.Open(second.c_str()); // opened again while open: the first file closed, not leaked
         log.Open(path.c_str());
     } // the destructor closes
     EXPECT_EQ(ReadFileText(second), "Log file '" + second + "' opened.\nLog file closed\n");

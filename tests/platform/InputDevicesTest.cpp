@@ -83,8 +83,7 @@ TEST_F(InputDevicesTest, MouseInFrontKeysAnywhere) {
         ASSERT_TRUE(!*xdo || Xdo(xdo));
         EXPECT_EQ(ReadMouse(expected), expected) << xdo;
     }
-    // Lost to another window: nothing, however it moves and clicks there.
-    ASSERT_TRUE(FocusWindow(other));
+    ASSERT_TRUE(FocusWindow(other)); // lost to another window: nothing, whatever moves and clicks
     ASSERT_TRUE(Xdo("mousemove_relative --sync -- 20 20 mousedown 1"));
     EXPECT_EQ(ReadMouse({}, 50), (Mouse{0, 0, 0, 0}));
     ASSERT_TRUE(Xdo("mouseup 1"));

@@ -1,6 +1,5 @@
 #pragma once
 
-// The program's start-up as WinMain makes it, without the dialog: the log, a 640 x 480
-// window (fine terrain, 1024 tiles), an input object with no devices (callers write the key
-// state), the texture table and the scene; run it in a folder holding the data set.
+// WinMain's start-up minus the dialog: the log, a 640 x 480 window (fine terrain, 1024 tiles),
+// device-less input (callers set keys), texture table, scene; run it in a data set's folder.
 void StartGameWithoutDialog();

@@ -13,8 +13,7 @@
 
 struct SDL_Window;
 
-// Shared test helpers: scratch folders, a real OpenGL context, message boxes recorded
-// instead of shown, and the global log on a file of the test's own.
+// Test helpers: scratch folders, a real GL context, message boxes recorded, the log in a file.
 
 // A fresh folder that is removed again at the end; optionally the working
 // directory while it lives (the program reads its files relative to it).
@@ -41,19 +40,16 @@ void WriteFileText(const std::string& path, const std::string& text);
 // A fresh global texture table of this capacity (none for 0): an earlier context's are gone.
 void ResetTextureTable(int32_t capacity);
 
-// A rectangle of the current context's back buffer as RGB, bottom row first.
-std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height);
+std::vector<uint8_t> ReadBackBuffer(int x, int y, int width, int height); // RGB, bottom row first
 
-// A hidden 640 x 480 window with a current double-buffered OpenGL context, 16-bit depth.
-class GLTestContext {
+class GLTestContext { // a hidden 640 x 480 window, current double-buffered context, 16-bit depth
   public:
     GLTestContext(int width = 640, int height = 480);
     ~GLTestContext();
     GLTestContext(const GLTestContext&) = delete;
     GLTestContext& operator=(const GLTestContext&) = delete;
     bool ok() const { return context != nullptr; }
-    // RGB of the pixel at (x, y), y counted from the bottom as in OpenGL.
-    void ReadPixel(int x, int y, uint8_t rgb[3]) const {
+    void ReadPixel(int x, int y, uint8_t rgb[3]) const { // RGB; y from the bottom, as in OpenGL
         std::memcpy(rgb, ReadBackBuffer(x, y, 1, 1).data(), 3);
     }
     std::vector<uint8_t> ReadPixels() const { return ReadBackBuffer(0, 0, width, height); }
@@ -65,8 +61,7 @@ class GLTestContext {
     void* context;
 };
 
-// Takes every message box while it lives.
-class MessageBoxRecorder {
+class MessageBoxRecorder { // takes every message box while it lives
   public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
@@ -80,25 +75,21 @@ class MessageBoxRecorder {
     static inline std::vector<Box> recorded;
 };
 
-// Opens the global log on a file in its own scratch folder and closes it again.
-class LogCapture {
+class LogCapture { // the global log on a file in its own scratch folder, closed at the end
   public:
     LogCapture();
     ~LogCapture() { Finish(); }
-    // Closes the log (if still open) and returns what the file holds.
-    std::string Finish();
-    // What the file holds so far (the log writes through at once).
-    std::string Contents() const { return ReadFileText(file); }
+    std::string Finish(); // closes the log (if open); what the file holds
+    std::string Contents() const { return ReadFileText(file); } // so far (the log writes through)
 
   private:
     TempDir dir;
     std::string file;
 };
 
-// Runs body in a child with the global log on a file and message boxes written to standard
-// error as "[caption] text"; expects exit code 1 and that output to match boxes, and returns
-// the log after its first line. With a context the child is a fresh run of the test program
-// (it makes its own OpenGL context); without, a fork that sees the parent's state.
+// Runs body in a child with the log on a file and boxes to stderr as "[caption] text"; expects exit
+// 1 and that output to match boxes; returns the log after its first line. With a context: a fresh
+// run of the test program (own GL context); without: a fork seeing the parent's state.
 std::string LogOfFatal(const std::function<void()>& body, bool withContext = false,
                        const std::string& boxes = "");
 

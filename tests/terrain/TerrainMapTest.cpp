@@ -28,8 +28,7 @@ const uint8_t* TileTexel(const std::vector<uint8_t>& tiles, int size, int x, int
 
 // HeightAt follows the samples' plane, 0 at the edges; SampleVertex and Unload too.
 TEST(HeightSampling, FollowsThePlane) {
-    // Heights rise 10 a row and 1 a column.
-    Landscape land;
+    Landscape land; // heights rise 10 a row and 1 a column
     FillHeightMap(land, 23, 19, [](int32_t r, int32_t c) { return uint8_t(r * 10 + c); });
     std::vector<float> at = {-0.01f, 1e30f, std::numeric_limits<float>::quiet_NaN()};
     for (int k = 0; k <= 150; ++k)
@@ -63,8 +62,7 @@ TEST(HeightSampling, FollowsThePlane) {
 
 // A flat map splits to 32 x 32 leaves; contacts give each touched leaf's fan of triangles.
 TEST(Quadtree, FlatMapContacts) {
-    // Nodes of size 0.0625 still split: the test is size < minimum.
-    appState.fineTerrain = 1;
+    appState.fineTerrain = 1; // nodes of size 0.0625 still split: the test is size < minimum
     Landscape land;
     FillHeightMap(
         land, 64, 64, [](int32_t, int32_t) { return uint8_t(0); }, true);
@@ -120,24 +118,21 @@ TEST(TerrainBlend, FollowsTheTexelRule) {
     EXPECT_EQ(BlendChannel(255, 255, 255, {1, 1, 1}), 255);           // clamped, not wrapped
     EXPECT_EQ(BlendChannel(255, 0, 0, {-1, 0, 0}), 0);
     Landscape land;
-    // Heights sweep every band in both directions, with a bumpy edge.
-    FillHeightMap(land, 150, 130,
+    FillHeightMap(land, 150, 130, // heights sweep every band both ways, with a bumpy edge
                   [](int32_t r, int32_t c) { return uint8_t((c * 255 / 149 + r % 7 * 3) % 256); });
     const std::vector<uint8_t> a = Busy(256, 256, 1), b = Busy(256, 256, 2), c = Busy(256, 256, 3);
     const TerrainSources input{a.data(), b.data(), c.data()};
     std::vector<uint8_t> large(kTerrainBytes), small(kTerrainBytes), other(kTerrainBytes);
     BlendTerrainTiles(land.Field(), input, 1024, large.data());
     BlendTerrainTiles(land.Field(), input, 128, small.data()); // the smallest tiles, 64 of them
-    // On 3 threads the same, every row of every tile reported in order on the calling thread.
-    int next = 0;
+    int next = 0; // 3 threads: the same, each tile's rows reported in order on the calling thread
     auto report = [&, caller = std::this_thread::get_id()](int32_t tile, int32_t row) {
         EXPECT_EQ(std::tuple(std::this_thread::get_id(), tile * 128 + row),
                   std::tuple(caller, next++));
     };
     BlendTerrainTiles(land.Field(), input, 128, other.data(), report, 3);
     EXPECT_EQ(std::tuple(small, next), std::tuple(other, 64 * 128));
-    // Texel (X, Y): half the height at (X, Y) / 1024, the sources repeating every 256.
-    int mismatches = 0;
+    int mismatches = 0; // texel (X, Y): half height at (X, Y) / 1024; sources repeat every 256
     for (int y = 0; y < 1024; ++y)
         for (int x = 0; x < 1024; ++x) {
             const BlendWeights w = WeightsForHeight(land.HeightAt(x / 1024.0f, y / 1024.0f) * 0.5f);

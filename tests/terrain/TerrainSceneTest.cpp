@@ -25,8 +25,7 @@ const auto Hills = [](int32_t r, int32_t c) { return uint8_t((r * 5 + c * 3) % 2
 // a scratch file and a fresh texture table holding the terrain's pictures in slots 0 to 5.
 class TerrainScene : public testing::Test {
   protected:
-    // The height is the blue byte; red and green are noise.
-    static void WriteHeightMap(int width, int height,
+    static void WriteHeightMap(int width, int height, // height: the blue byte; red, green noise
                                const std::function<uint8_t(int32_t, int32_t)>& heights) {
         std::vector<uint8_t> rgb;
         for (int i = 0; i < width * height; ++i)
@@ -74,8 +73,7 @@ class TerrainScene : public testing::Test {
         glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, solid.data());
     }
 
-    // Unloads and loads again; returns how many loading screens that drew.
-    int32_t Reload(bool largeTexture) {
+    int32_t Reload(bool largeTexture) { // unloads, loads again; how many loading screens that drew
         appState.largeTerrainTexture = largeTexture;
         const int32_t screens = LoadingScreensDrawn();
         land.Unload();
@@ -148,8 +146,7 @@ using TerrainLoad = TerrainScene;
 // Water shows over low ground, only within the terrain's rectangle.
 TEST_F(TerrainDraw, WaterOverLowGround) {
     appState.fineTerrain = 1;
-    // Top-left and bottom-right quarters at 124, just under the water at 128, the others at 220.
-    WriteHeightMap(32, 24,
+    WriteHeightMap(32, 24, // TL and BR quarters at 124, just under the water's 128; the others 220
                    [](int32_t r, int32_t c) { return uint8_t((r < 12) == (c < 16) ? 124 : 220); });
     Reload(true);
     PaintTile(0, 1024, 160, 80, 0);
@@ -207,18 +204,15 @@ TEST_F(TerrainLoad, Cache) {
     ExpectPixel(318, 240, kFrame, "afresh");
     EXPECT_EQ(swapControl ? SDL_GL_GetSwapInterval() : 1, 1); // back as before loading
 
-    // A second load without an unload only logs and keeps the terrain.
-    TerrainNode* firstChild = land.children[0];
+    TerrainNode* firstChild = land.children[0]; // a load without unload only logs, keeps terrain
     land.Load("textures/landscp.bmp");
     EXPECT_TRUE(log.Contents().ends_with("Landscape already loaded")) << log.Contents();
     EXPECT_EQ(land.children[0], firstChild);
 
-    // The matching cache: no loading screen.
-    EXPECT_EQ(Reload(false), 0);
+    EXPECT_EQ(Reload(false), 0); // the matching cache: no loading screen
     ExpectTiles(256);
 
-    // A height sample, a source texel byte, the tile count: the check value sees every input.
-    WriteHeightMap(32, 32,
+    WriteHeightMap(32, 32, // a height, source texel, tile count: the check value sees every input
                    [](int32_t r, int32_t c) { return uint8_t(Hills(r, c) ^ (r * c == 31 * 31)); });
     EXPECT_GT(Reload(false), 0) << "other height map";
     EXPECT_NE(log.Contents().find(
@@ -241,8 +235,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_EQ(std::tuple(textureManager.count, std::vector(land.tiles, land.tiles + 16)),
               std::tuple(6 + 16,
                          std::vector{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21}));
-    // A slot that no longer holds its tile is not taken over.
-    LoadTextures();
+    LoadTextures(); // a slot no longer holding its tile is not taken over
     textureManager.LoadFromMemory("not a tile", nullptr, 1, 1);
     Reload(false);
     EXPECT_EQ(std::tuple(textureManager.count, land.tiles[0]), std::tuple(7 + 16, 7));
@@ -255,8 +248,7 @@ TEST_F(TerrainLoad, Cache) {
     EXPECT_EQ(std::tuple(text.find(line) != npos, text.find(line)),
               std::tuple(true, text.rfind(line)))
         << text;
-    // A killed run's leftover temporary goes at the next load, the cache used or rewritten.
-    fs::remove(temporary);
+    fs::remove(temporary); // a killed run's leftover goes at the next load; cache used or rewritten
     for (bool rewrite : {false, true}) {
         WriteFileText(temporary, "cut short");
         EXPECT_EQ(Reload(rewrite) > 0, rewrite);
@@ -269,8 +261,7 @@ TEST_F(TerrainLoad, BadSourceIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process with its own context
     auto load = [](bool middle, int32_t capacity) {
         SetMessageBoxSink([](const char*, const char* text) { std::fprintf(stderr, "%s", text); });
-        // The cache writer must be stopped, its temporary gone, before the end.
-        std::atexit([] {
+        std::atexit([] { // the cache writer must be stopped, its temporary gone, before the end
             if (fs::exists(std::string(kTerrainCacheFile) + ".tmp"))
                 std::_Exit(7);
         });

@@ -39,8 +39,7 @@ inline std::vector<uint8_t> Busy(int width, int height, uint32_t seed) {
     return rgb;
 }
 
-// A little-endian 32-bit word of a file's bytes.
-inline uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset) {
+inline uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset) { // little-endian 32-bit
     return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
            uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
 }

@@ -20,8 +20,7 @@ struct ToolRun {
     std::string out, err;
 };
 
-// The tool with its arguments (each quoted); its exit code, stdout and stderr.
-ToolRun Tool(const std::vector<std::string>& args) {
+ToolRun Tool(const std::vector<std::string>& args) { // args each quoted; exit code, stdout, stderr
     TempDir scratch;
     std::string command = "'" ZEZIVOZE_BINARY_DIR "/zezivoze-data'";
     for (const std::string& arg : args)
@@ -65,13 +64,11 @@ testing::AssertionResult Has(const std::string& text, const std::string& part, b
     return testing::AssertionFailure() << "no '" << part << "' in\n" << text;
 }
 
-// A line of check's report: the file, padded, then its verdict.
-std::string Row(const std::string& name, const std::string& verdict) {
+std::string Row(const std::string& name, const std::string& verdict) { // a line of check's report
     return name + std::string(46 - name.size(), ' ') + verdict;
 }
 
-// A BMP file of one grey.
-std::string Flat(int width, int height) {
+std::string Flat(int width, int height) { // a BMP file of one grey
     const auto bmp = EncodeBmp24(width, height, std::vector<uint8_t>(width * height * 3, 90));
     return std::string(bmp.begin(), bmp.end());
 }
@@ -96,8 +93,7 @@ TEST(DataTool, GeneratedSetChecks) {
 
 // decode writes upright pictures of what they are meant to be.
 TEST(DataTool, DecodeUpright) {
-    // The panel, top row first in the file: light text on black, the name across its top.
-    const std::string ppm =
+    const std::string ppm = // the panel, top row first: light text on black, name across its top
         Decoded({"decode", In("textures/info.bmp")}, "P6\n128 128\n255\n", 128 * 128 * 3);
     int lit = 0, litInTitle = 0;
     for (size_t i = 0; i < ppm.size(); i += 3)
@@ -183,8 +179,7 @@ TEST(ModelCommand, PrintsJson) {
 
 // The generated tank parts fit their mounts and find their textures (nothing on stderr).
 TEST(ModelCommand, TankPartsFit) {
-    // The hull and the turret stand on z = 0, the turret reaching its barrel's
-    // mount at x = 1; the barrel ends at the muzzle, 2.7 out along x.
+    // Hull and turret on z = 0; the turret reaches the barrel's mount at x = 1; muzzle at x = 2.7.
     const std::pair<const char*, const char*> parts[] = {
         {"cobra_body", "turret at (0.32, 0, 0.98)"},
         {"cobra_main_turret", "barrel at (1, 0, 0.22)"},
@@ -214,8 +209,7 @@ TEST(DataTool, MapSize) {
     TempDir dir;
     EXPECT_EQ(Tool({"generate", dir.File("64"), "--map-size", "64"}).code, 0);
     EXPECT_TRUE(Has(Tool({"check", dir.File("64")}).out, Row(kHeightMap, "OK  64 x 64,")));
-    // Larger than the game plays.
-    WriteFileText(dir.File("64/" + kHeightMap), Flat(8193, 2));
+    WriteFileText(dir.File("64/" + kHeightMap), Flat(8193, 2)); // larger than the game plays
     EXPECT_TRUE(Has(Tool({"check", dir.File("64")}).out,
                     "PROBLEM  BMP FILE ERROR: '" + dir.File("64/" + kHeightMap) +
                         "' is 8193 x 2 pixels; a height map may be at most 8192 x 8192\n"));

@@ -19,8 +19,7 @@ std::vector<float> Triangles(const Vehicle& vehicle) {
     return all;
 }
 
-// The parts' places and angles, the scale and the motion, in one list.
-std::vector<float> State(const Vehicle& v) {
+std::vector<float> State(const Vehicle& v) { // parts' places and angles, scale, motion
     std::vector<float> all;
     for (const Vector4* p :
          {&v.body.position, &v.turret.position, &v.barrel.position, &v.body.rotation,
@@ -172,8 +171,7 @@ TEST_F(VehicleTest, GroundAndFall) {
         EXPECT_NEAR(tank.body.position.y, 93.0f / 9 + tank.motion.y, 1e-4f);
     }
     EXPECT_EQ(AllocationCount(), allocations); // a step on the ground allocates nothing
-    // Far above every leaf there is no contact: the tank falls.
-    tank.SetPosition(80, 40, 80);
+    tank.SetPosition(80, 40, 80);              // far above every leaf: no contact, the tank falls
     tank.fallSpeed = 0;
     for (float fall : {-0.01f, -0.02f, -0.045f}) {
         tank.Update(fall < -0.03f ? 20 : 50);
