@@ -32,7 +32,7 @@ class ModelFormat : public testing::Test {
     }
     std::string Write(const std::vector<uint8_t>& bytes) {
         const std::string path = dir.File("case" + std::to_string(++files) + ".rozi");
-        WriteFileBytes(path, bytes);
+        WriteBinaryFile(path, bytes);
         return path;
     }
     void Load(Model& model, const std::vector<uint8_t>& bytes) { model.Load(Write(bytes).c_str()); }

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "image/BmpWriter.h"
 #include "image/TextureManager.h"
 #include "platform/ErrorLog.h"
 #include "platform/MessageBox.h"
@@ -49,17 +50,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
                                 std::istreambuf_iterator<char>());
 }
 
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    fs::path p(path);
-    if (p.has_parent_path())
-        fs::create_directories(p.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 void WriteFileText(const std::string& path, const std::string& text) {
-    WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    WriteBinaryFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 GLTestContext::GLTestContext(int width_, int height_)

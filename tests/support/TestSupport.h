@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/BmpWriter.h"
 #include "math/Vector4.h"
 
 #include <cstdint>
@@ -34,7 +35,6 @@ class TempDir {
 
 std::string ReadFileText(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteFileText(const std::string& path, const std::string& text);
 
 // A fresh global texture table of this capacity (none for 0): an earlier context's are gone.

@@ -161,7 +161,7 @@ TEST(TerrainCache, UsesOnlyWholeMatchingFiles) {
               std::tuple(4u, 4u, 0xA1B2C3D4u));
     EXPECT_TRUE(std::equal(tiles.begin(), tiles.end(), good.begin() + 8));
     auto verdict = [&](const std::vector<uint8_t>& bytes, int32_t tileSize, uint32_t check) {
-        WriteFileBytes(file, bytes);
+        WriteBinaryFile(file, bytes);
         return ReadTerrainCache(file.c_str(), tileSize, check, back.data());
     };
     EXPECT_EQ(verdict(good, 256, 0xA1B2C3D4u), TerrainCacheResult::Used);

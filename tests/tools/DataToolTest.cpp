@@ -164,8 +164,8 @@ TEST(ModelCommand, PrintsJson) {
     TempDir dir;
     ModelWriter writer = SmallModel(); // treads, camo, and one unknown texture
     writer.AddMount("gun \"A\\B\"", 1, 2, 3);
-    WriteFileBytes(dir.File("small.rozi"), writer.Bytes());
-    WriteFileBytes(dir.File("plain.rozi"), ModelWriter().Bytes()); // no mounts section
+    WriteBinaryFile(dir.File("small.rozi"), writer.Bytes());
+    WriteBinaryFile(dir.File("plain.rozi"), ModelWriter().Bytes()); // no mounts section
     const ToolRun json = Tool({"model", dir.File("small.rozi"), "--json"});
     EXPECT_EQ(std::tuple(json.code, json.out, json.err),
               std::tuple(0,
