@@ -57,7 +57,8 @@ int32_t WinMain(void* instance, void* /*previousInstance*/, char** commandLine,
     if (!saved.problem.empty())
         std::fprintf(stderr, "zezivoze: %s\n", saved.problem.c_str());
     if (options.noDialog) {
-        AcceptDialogUnshown(optionsDialogTemplate, OptionsDialogProc, reinterpret_cast<intptr_t>(&preset));
+        AcceptDialogUnshown(optionsDialogTemplate, OptionsDialogProc,
+                            reinterpret_cast<intptr_t>(&preset));
     } else {
         DialogBoxParam(instance, "Options", OptionsDialogProc, reinterpret_cast<intptr_t>(&preset));
         // OK always stores a colour depth; a close leaves it at 0, and nothing is kept.

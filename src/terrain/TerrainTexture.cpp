@@ -47,7 +47,6 @@ int32_t UploadTile(int32_t previous, const char* name, const uint8_t* pixels, in
     return previous;
 }
 
-
 // The blend, with the loading screen at every texel row but the very last,
 // whose screen the caller shows once the picture is made.
 void SynthesizeTiles(const HeightField& field, const TerrainSources& sources, int32_t size,
